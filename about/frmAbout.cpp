@@ -1,0 +1,43 @@
+#include "frmAbout.h"
+
+#include <QFont>
+#include <QIcon>
+
+using namespace platform;
+
+frmAbout::frmAbout()
+    : Form({QStringLiteral("About Student Information"), 4470, 3405, BorderStyle::SizableTool,
+            CloseAction::Unload})
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    QWidget *c = client();
+
+    Label1 = new Label(c, QStringLiteral("Label1"), QStringLiteral("About Student Information"),
+                       twipsRect(840, 480, 2415, 375), Qt::AlignHCenter);
+    QFont titleFont;
+    // Where MS Sans Serif is missing, fontconfig picks the next family, then any sans serif.
+    titleFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                           QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    titleFont.setStyleHint(QFont::SansSerif);
+    titleFont.setPointSizeF(9.75);
+    titleFont.setWeight(QFont::Normal);
+    Label1->setFont(titleFont);
+
+    imgBooks = new Image(c, QStringLiteral("imgBooks"), twipsRect(2520, 1080, 1200, 720));
+    // The 32x32 image of the icon, drawn stretched to the control.
+    imgBooks->setPicture(QIcon(QStringLiteral(":/about/books.ico")).pixmap(QSize(32, 32)));
+
+    lblVersion = new Label(c, QStringLiteral("lblVersion"), QStringLiteral("Version 1.0"),
+                           twipsRect(600, 1560, 1455, 255));
+    lblDate = new Label(c, QStringLiteral("lblDate"), QStringLiteral("\u00a9 2026"),
+                        twipsRect(600, 1800, 1335, 255));
+    lblAbout = new Label(c, QStringLiteral("lblAbout"), QStringLiteral("Written by Margaret Ellis"),
+                         twipsRect(600, 2280, 2535, 255));
+    cmdOK = new CommandButton(c, QStringLiteral("cmdOK"), QStringLiteral("O&K"),
+                              twipsRect(1800, 2880, 735, 375));
+
+    setTabOrder({cmdOK, lblAbout, lblDate, lblVersion, Label1});
+    onClick(cmdOK, [this] { cmdOK_Click(); });
+}
+
+void frmAbout::cmdOK_Click() { Hide(); }

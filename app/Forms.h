@@ -1,0 +1,20 @@
+#pragma once
+
+#include <Form.h>
+
+class frmAbout;
+class frmMain;
+class frmStudent;
+
+// The program's window instances, each created on first use and recreated after Unload.
+class Forms
+{
+public:
+    Forms();
+    ~Forms();
+    Q_DISABLE_COPY_MOVE(Forms)
+
+    platform::FormInstance<::frmMain> frmMain;
+    platform::FormInstance<::frmStudent> frmStudent;
+    platform::FormInstance<::frmAbout> frmAbout;
+};

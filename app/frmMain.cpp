@@ -1,0 +1,107 @@
+#include "frmMain.h"
+
+#include "Forms.h"
+
+#include <MessageBox.h>
+#include <conversions.h>
+#include <frmAbout.h>
+#include <frmStudent.h>
+
+#include <QMenu>
+
+using namespace platform;
+
+Forms::Forms()
+    : frmMain([this] { return std::make_unique<::frmMain>(*this); }),
+      frmStudent([this] { return std::make_unique<::frmStudent>(*frmMain->lstStudent); }),
+      frmAbout([] { return std::make_unique<::frmAbout>(); })
+{
+}
+
+// The student window goes first: it refers to the main window's list.
+Forms::~Forms()
+{
+    delete frmStudent.existing();
+    delete frmAbout.existing();
+}
+
+frmMain::frmMain(Forms &forms)
+    : Form({QStringLiteral("Student Information"), 5565, 3195, BorderStyle::Sizable,
+            CloseAction::Custom}),
+      m_forms(forms)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    QWidget *c = client();
+    cmdAdd = new CommandButton(c, QStringLiteral("cmdAdd"), QStringLiteral("&Add a New Student"),
+                               twipsRect(4080, 240, 1215, 495));
+    cmdRemove = new CommandButton(c, QStringLiteral("cmdRemove"),
+                                  QStringLiteral("&Remove a Student"),
+                                  twipsRect(4080, 960, 1215, 495));
+    cmdDisplay = new CommandButton(c, QStringLiteral("cmdDisplay"),
+                                   QStringLiteral("&Display a student"),
+                                   twipsRect(4080, 1680, 1215, 495));
+    cmdExit = new CommandButton(c, QStringLiteral("cmdExit"), QStringLiteral("E&xit"),
+                                twipsRect(4080, 2400, 1215, 495));
+    lstStudent = new ListBox(c, QStringLiteral("lstStudent"), twipsRect(840, 480, 2655, 840),
+                             Sorting::Sorted);
+    Label1 = new Label(c, QStringLiteral("Label1"), QStringLiteral("Students:"),
+                       twipsRect(840, 240, 2175, 255));
+    setTabOrder({cmdAdd, cmdRemove, cmdDisplay, cmdExit, lstStudent, Label1});
+    setDefaultButton(cmdAdd);
+
+    QMenu *mnuFile = addMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"));
+    mnuFileExit = addMenuItem(mnuFile, QStringLiteral("mnuFileExit"), QStringLiteral("E&xit"),
+                              [this] { mnuFileExit_Click(); });
+    QMenu *mnuHelp = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
+    mnuAbout = addMenuItem(mnuHelp, QStringLiteral("mnuAbout"), QStringLiteral("&About"),
+                           [this] { mnuAbout_Click(); });
+
+    onClick(cmdAdd, [this] { cmdAdd_Click(); });
+    onClick(cmdRemove, [this] { cmdRemove_Click(); });
+    onClick(cmdDisplay, [this] { cmdDisplay_Click(); });
+    onClick(cmdExit, [this] { cmdExit_Click(); });
+}
+
+void frmMain::cmdAdd_Click()
+{
+    m_forms.frmStudent->setAction(QStringLiteral("A"));
+    m_forms.frmStudent->Show(ShowMode::Modal);
+}
+
+void frmMain::cmdDisplay_Click()
+{
+    if (lstStudent->ListIndex() == -1) {
+        MsgBox(QStringLiteral("Please Select Item from list"));
+        return;
+    }
+    m_forms.frmStudent->setKey(signedDecimal(lstStudent->ItemData(lstStudent->ListIndex())));
+    m_forms.frmStudent->setAction(QStringLiteral("D"));
+    m_forms.frmStudent->Show(ShowMode::Modal);
+}
+
+void frmMain::cmdRemove_Click()
+{
+    if (lstStudent->ListIndex() == -1) {
+        MsgBox(QStringLiteral("Please Select Item from the list"));
+        return;
+    }
+    m_forms.frmStudent->setKey(signedDecimal(lstStudent->ItemData(lstStudent->ListIndex())));
+    m_forms.frmStudent->setAction(QStringLiteral("R"));
+    m_forms.frmStudent->Show(ShowMode::Modal);
+}
+
+void frmMain::cmdExit_Click()
+{
+    // Unloading a student window that was never opened would first create it.
+    if (m_forms.frmStudent.isLoaded())
+        m_forms.frmStudent->Unload();
+    Unload();
+    End();
+}
+
+void frmMain::mnuFileExit_Click() { cmdExit_Click(); }
+
+void frmMain::mnuAbout_Click() { m_forms.frmAbout->Show(ShowMode::Modal); }
+
+// The close box runs the program's own exit sequence, so the program never lingers hidden.
+void frmMain::closeBoxPressed() { cmdExit_Click(); }

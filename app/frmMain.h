@@ -1,0 +1,38 @@
+#pragma once
+
+#include <Form.h>
+#include <controls.h>
+
+class Forms;
+class QAction;
+
+// The startup window: the sorted list of students and the commands that act on it.
+class frmMain : public platform::Form
+{
+    Q_OBJECT
+
+public:
+    explicit frmMain(Forms &forms);
+
+    platform::CommandButton *cmdAdd;
+    platform::CommandButton *cmdRemove;
+    platform::CommandButton *cmdDisplay;
+    platform::CommandButton *cmdExit;
+    platform::ListBox *lstStudent;
+    platform::Label *Label1;
+    QAction *mnuFileExit;
+    QAction *mnuAbout;
+
+protected:
+    void closeBoxPressed() override;
+
+private:
+    void cmdAdd_Click();
+    void cmdDisplay_Click();
+    void cmdRemove_Click();
+    void cmdExit_Click();
+    void mnuFileExit_Click();
+    void mnuAbout_Click();
+
+    Forms &m_forms;
+};

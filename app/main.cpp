@@ -1,0 +1,21 @@
+#include "Forms.h"
+#include "frmMain.h"
+
+#include <dispatch.h>
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Student Information"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/student-information.ico")));
+    // The main window's close box and Exit end the program, not the last window closing.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Forms forms;
+    platform::dispatch([&forms] { forms.frmMain->Show(platform::ShowMode::Modeless); });
+    return QApplication::exec();
+}

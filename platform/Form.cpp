@@ -1,0 +1,257 @@
+#include "Form.h"
+
+#include "controls.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace platform {
+
+int twipsToPixels(int twips)
+{
+    return static_cast<int>(std::lround(static_cast<double>(twips) / TwipsPerPixel));
+}
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                 twipsToPixels(height));
+}
+
+Form::Form(const FormGeometry &geometry) : m_geometry(geometry)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowTitle(geometry.caption);
+
+    Qt::WindowFlags flags = Qt::Window;
+    switch (geometry.border) {
+    case BorderStyle::Sizable:
+        break;
+    case BorderStyle::SizableTool:
+    case BorderStyle::FixedDialog:
+        flags = (geometry.border == BorderStyle::FixedDialog ? Qt::Dialog : Qt::Window)
+                | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                | Qt::WindowCloseButtonHint;
+        break;
+    }
+    setWindowFlags(flags);
+
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    m_client->setFixedSize(twipsToPixels(geometry.clientWidthTwips),
+                           twipsToPixels(geometry.clientHeightTwips));
+    m_layout->addWidget(m_client, 0, Qt::AlignLeft | Qt::AlignTop);
+    m_layout->addStretch(1);
+    // Controls stay where they are placed; a sizable window may also shrink below them.
+    m_layout->setSizeConstraint(geometry.border == BorderStyle::FixedDialog
+                                    ? QLayout::SetFixedSize
+                                    : QLayout::SetNoConstraint);
+}
+
+Form::~Form() { endModalLoop(); }
+
+void Form::Load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    dispatch([this] { Form_Load(); });
+}
+
+void Form::placeOnFirstShow()
+{
+    if (m_placed)
+        return;
+    m_placed = true;
+    const int menuHeight = m_menuBar ? m_menuBar->sizeHint().height() : 0;
+    const QSize size(m_client->width(), m_client->height() + menuHeight);
+    if (m_geometry.border == BorderStyle::FixedDialog)
+        setFixedSize(size);
+    else
+        resize(size);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+}
+
+void Form::focusFirstControl()
+{
+    for (const auto &widget : m_tabOrder) {
+        if (widget && widget->isVisibleTo(this) && widget->isEnabled()
+            && (widget->focusPolicy() & Qt::TabFocus)) {
+            widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+void Form::Show(ShowMode mode)
+{
+    if (m_unloaded)
+        throw RuntimeError::invalidArgument(QStringLiteral("the window has been unloaded"));
+    if (mode == ShowMode::Modal && isVisible())
+        throw RuntimeError::invalidArgument(
+            QStringLiteral("the window is already shown and cannot be shown modally"));
+    Load();
+    placeOnFirstShow();
+    setWindowModality(mode == ShowMode::Modal ? Qt::ApplicationModal : Qt::NonModal);
+    show();
+    raise();
+    activateWindow();
+    focusFirstControl();
+    // Activate comes from the show only: Qt's activation events also fire when a message
+    // box closes over the window, which must not set the window up again.
+    dispatch([this] { Form_Activate(); });
+    if (mode == ShowMode::Modeless || !isVisible() || m_unloaded)
+        return;
+    QEventLoop loop;
+    m_modalLoop = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    m_modalLoop = nullptr;
+}
+
+void Form::endModalLoop()
+{
+    if (m_modalLoop)
+        m_modalLoop->quit();
+}
+
+void Form::Hide()
+{
+    hide();
+    endModalLoop();
+}
+
+bool Form::Unload()
+{
+    if (m_unloaded)
+        return true;
+    int cancel = 0;
+    dispatch([this, &cancel] { Form_Unload(cancel); });
+    if (cancel != 0)
+        return false;
+    m_unloaded = true;
+    hide();
+    endModalLoop();
+    Q_EMIT unloaded();
+    deleteLater();
+    return true;
+}
+
+void Form::setDefaultButton(CommandButton *button)
+{
+    if (m_defaultButton)
+        m_defaultButton->setDefault(false);
+    m_defaultButton = button;
+    if (button)
+        button->setDefault(true);
+}
+
+void Form::setTabOrder(std::initializer_list<QWidget *> order)
+{
+    m_tabOrder.assign(order.begin(), order.end());
+    QWidget *previous = nullptr;
+    for (QWidget *widget : order) {
+        if (!(widget->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+QMenu *Form::addMenu(const QString &objectName, const QString &caption)
+{
+    if (!m_menuBar) {
+        m_menuBar = new QMenuBar(this);
+        m_menuBar->setObjectName(QStringLiteral("menuBar"));
+        m_menuBar->setNativeMenuBar(false);
+        m_layout->setMenuBar(m_menuBar);
+    }
+    QMenu *menu = m_menuBar->addMenu(caption);
+    menu->setObjectName(objectName);
+    menu->menuAction()->setObjectName(objectName);
+    return menu;
+}
+
+QAction *Form::addMenuItem(QMenu *menu, const QString &objectName, const QString &caption,
+                           std::function<void()> handler)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(objectName);
+    connect(action, &QAction::triggered, this,
+            [handler = std::move(handler)] { dispatch(handler); });
+    return action;
+}
+
+QAction *Form::addMenuSeparator(QMenu *menu, const QString &objectName)
+{
+    QAction *separator = menu->addSeparator();
+    separator->setObjectName(objectName);
+    return separator;
+}
+
+void Form::onClick(QPushButton *button, std::function<void()> handler)
+{
+    connect(button, &QPushButton::clicked, this,
+            [handler = std::move(handler)] { dispatch(handler); });
+}
+
+void Form::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && modifiers == Qt::NoModifier) {
+        // Only a visible, enabled default button takes Enter (a hidden one must not).
+        if (m_defaultButton && m_defaultButton->isVisibleTo(this) && m_defaultButton->isEnabled())
+            m_defaultButton->click();
+        event->accept();
+        return;
+    }
+    // Esc and every other unhandled key do nothing here.
+    event->accept();
+}
+
+void Form::closeEvent(QCloseEvent *event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    // The close box never closes the window behind our back: each window says what it does.
+    event->ignore();
+    switch (m_geometry.closeAction) {
+    case CloseAction::Unload:
+        Unload();
+        break;
+    case CloseAction::Hide:
+        Hide();
+        break;
+    case CloseAction::Custom:
+        dispatch([this] { closeBoxPressed(); });
+        break;
+    }
+}
+
+void Form::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // Hidden by any path (hide(), setVisible(false)): a pending modal show returns.
+    if (!event->spontaneous())
+        endModalLoop();
+}
+
+} // namespace platform

@@ -1,0 +1,152 @@
+#pragma once
+
+#include "dispatch.h"
+
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QEventLoop;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QVBoxLayout;
+
+namespace platform {
+
+class CommandButton;
+
+// 1440 twips to the inch, 15 to a logical pixel; Qt scales logical pixels for high DPI.
+constexpr int TwipsPerPixel = 15;
+int twipsToPixels(int twips);
+QRect twipsRect(int left, int top, int width, int height);
+
+enum class BorderStyle {
+    Sizable,     // resizable, minimise, maximise and close boxes
+    SizableTool, // resizable, close box only
+    FixedDialog, // fixed size, close box only
+};
+
+enum class ShowMode { Modeless, Modal };
+
+// What the title bar's close box does; Custom calls closeBoxPressed().
+enum class CloseAction { Unload, Hide, Custom };
+
+struct FormGeometry
+{
+    QString caption;
+    int clientWidthTwips = 0;
+    int clientHeightTwips = 0;
+    BorderStyle border = BorderStyle::Sizable;
+    CloseAction closeAction = CloseAction::Unload;
+};
+
+// Base of every window: a client area in twips under an optional menu bar, modal shows that
+// return when the window is hidden or unloaded, Load/Activate/Unload hooks, a default button
+// that Enter presses, and Esc doing nothing.
+class Form : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form(const FormGeometry &geometry);
+    ~Form() override;
+    Q_DISABLE_COPY_MOVE(Form)
+
+    // Parent of the window's controls; positions inside it are the twip positions.
+    QWidget *client() const { return m_client; }
+
+    // Runs Form_Load once; the owner calls it right after creating the window.
+    void Load();
+    // Shows the window; a modal show returns once the window is hidden or unloaded.
+    void Show(ShowMode mode = ShowMode::Modeless);
+    void Hide();
+    // Runs Form_Unload, then closes the window for good; returns false if it was cancelled.
+    bool Unload();
+    bool isUnloaded() const { return m_unloaded; }
+    bool isShowingModally() const { return m_modalLoop != nullptr; }
+
+    void setDefaultButton(CommandButton *button);
+    CommandButton *defaultButton() const { return m_defaultButton; }
+    // Focus order, first to last; controls that take no focus are skipped.
+    void setTabOrder(std::initializer_list<QWidget *> order);
+
+    QMenu *addMenu(const QString &objectName, const QString &caption);
+    QAction *addMenuItem(QMenu *menu, const QString &objectName, const QString &caption,
+                         std::function<void()> handler);
+    QAction *addMenuSeparator(QMenu *menu, const QString &objectName);
+    QMenuBar *menuBar() const { return m_menuBar; }
+
+    // Runs handler through the error-handling path whenever button is clicked.
+    void onClick(QPushButton *button, std::function<void()> handler);
+
+Q_SIGNALS:
+    void unloaded();
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Unload(int &Cancel) { Q_UNUSED(Cancel); }
+    // The close box with CloseAction::Custom.
+    virtual void closeBoxPressed() {}
+
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void placeOnFirstShow();
+    void focusFirstControl();
+    void endModalLoop();
+
+    FormGeometry m_geometry;
+    QVBoxLayout *m_layout = nullptr;
+    QWidget *m_client = nullptr;
+    QMenuBar *m_menuBar = nullptr;
+    QPointer<CommandButton> m_defaultButton;
+    std::vector<QPointer<QWidget>> m_tabOrder;
+    QEventLoop *m_modalLoop = nullptr;
+    bool m_loaded = false;
+    bool m_unloaded = false;
+    bool m_placed = false;
+};
+
+// The one instance of a window: created (and loaded) on first use, dropped by Unload, so the
+// next use creates a fresh one.
+template<typename T>
+class FormInstance
+{
+public:
+    using Factory = std::function<std::unique_ptr<T>()>;
+
+    explicit FormInstance(Factory factory) : m_factory(std::move(factory)) {}
+    ~FormInstance() { delete m_form.data(); }
+    Q_DISABLE_COPY_MOVE(FormInstance)
+
+    T &get()
+    {
+        if (!isLoaded()) {
+            m_form = m_factory().release();
+            m_form->Load();
+        }
+        return *m_form;
+    }
+    T &operator*() { return get(); }
+    T *operator->() { return &get(); }
+    bool isLoaded() const { return m_form && !m_form->isUnloaded(); }
+    // The live window without creating one.
+    T *existing() const { return isLoaded() ? m_form.data() : nullptr; }
+
+private:
+    Factory m_factory;
+    QPointer<T> m_form;
+};
+
+} // namespace platform

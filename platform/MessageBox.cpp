@@ -1,0 +1,44 @@
+#include "MessageBox.h"
+
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+
+std::unique_ptr<MessageBoxService> &current()
+{
+    static std::unique_ptr<MessageBoxService> service = std::make_unique<ScreenMessageBox>();
+    return service;
+}
+
+} // namespace
+
+QString applicationTitle() { return QStringLiteral("Student Information"); }
+
+void ScreenMessageBox::show(const QString &prompt, const QString &title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok);
+    // A name such as "<b>x</b>" must be shown as typed, not as rich text.
+    box.setTextFormat(Qt::PlainText);
+    box.setObjectName(QStringLiteral("msgBox"));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+MessageBoxService &messageBox() { return *current(); }
+
+std::unique_ptr<MessageBoxService> setMessageBox(std::unique_ptr<MessageBoxService> service)
+{
+    auto previous = std::move(current());
+    current() = service ? std::move(service) : std::make_unique<ScreenMessageBox>();
+    return previous;
+}
+
+void MsgBox(const QString &prompt, int buttons, const std::optional<QString> &title)
+{
+    Q_UNUSED(buttons);
+    messageBox().show(prompt, title.value_or(applicationTitle()));
+}
+
+} // namespace platform

@@ -1,0 +1,213 @@
+#include "PainterPrinter.h"
+
+#include "RuntimeError.h"
+
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+RuntimeError printerFailure(const QString &what)
+{
+    return RuntimeError(ErrorKind::PrinterFailure,
+                        QStringLiteral("The printer failed: %1. Nothing more of this document "
+                                       "was printed.")
+                            .arg(what));
+}
+
+} // namespace
+
+PainterPrinter::PainterPrinter() = default;
+
+PainterPrinter::~PainterPrinter() = default;
+
+void PainterPrinter::discardOpenDocument()
+{
+    if (m_device)
+        abandonDocument();
+}
+
+bool PainterPrinter::startNewPage(QPagedPaintDevice &device) { return device.newPage(); }
+
+void PainterPrinter::beginDocument()
+{
+    QPagedPaintDevice *device = openDevice();
+    if (!m_painter.begin(device)) {
+        closeDevice(true);
+        throw printerFailure(QStringLiteral("the document could not be started"));
+    }
+    m_device = device;
+    // Columns are measured in device units: the nominal average width lands columns unevenly.
+    const QFontMetricsF metrics(m_painter.font(), device);
+    m_columnWidth = metrics.horizontalAdvance(QLatin1Char('0'));
+    m_lineHeight = metrics.lineSpacing();
+    m_ascent = metrics.ascent();
+    m_pageWidth = device->width();
+    m_pageHeight = device->height();
+    m_x = 0;
+    m_y = 0;
+}
+
+void PainterPrinter::abandonDocument()
+{
+    m_painter.end();
+    m_device = nullptr;
+    closeDevice(true);
+}
+
+void PainterPrinter::print(const PrintStatement &statement)
+{
+    if (!m_device)
+        beginDocument();
+    try {
+        for (const PrintItem &item : statement) {
+            switch (item.kind) {
+            case PrintItem::Kind::Text:
+                drawText(item.text);
+                break;
+            case PrintItem::Kind::NextZone:
+                moveToNextZone();
+                break;
+            case PrintItem::Kind::Column:
+                moveToColumn(item.count);
+                break;
+            case PrintItem::Kind::EndOfLine:
+                newLine();
+                break;
+            }
+        }
+    } catch (...) {
+        // A half-printed document is dropped so that the next statement starts afresh.
+        abandonDocument();
+        throw;
+    }
+}
+
+void PainterPrinter::endDoc()
+{
+    if (!m_device)
+        return;
+    m_device = nullptr;
+    const bool ended = m_painter.end();
+    closeDevice(!ended);
+    if (!ended)
+        throw printerFailure(QStringLiteral("the document could not be finished"));
+}
+
+void PainterPrinter::drawText(const QString &text)
+{
+    const QFontMetricsF metrics(m_painter.font(), m_device);
+    QStringView rest(text);
+    while (!rest.isEmpty()) {
+        const qreal room = m_pageWidth - m_x;
+        qsizetype fits = rest.size();
+        if (metrics.horizontalAdvance(rest.toString()) > room) {
+            // Longest prefix that fits, found by bisection; never splits a surrogate pair.
+            qsizetype low = 0;
+            qsizetype high = rest.size();
+            while (low < high) {
+                const qsizetype mid = (low + high + 1) / 2;
+                if (metrics.horizontalAdvance(rest.first(mid).toString()) <= room)
+                    low = mid;
+                else
+                    high = mid - 1;
+            }
+            fits = low;
+            if (fits > 0 && fits < rest.size() && rest[fits - 1].isHighSurrogate())
+                --fits;
+            if (fits == 0) {
+                if (m_x > 0) {
+                    newLine();
+                    continue;
+                }
+                fits = (rest.size() > 1 && rest[0].isHighSurrogate()) ? 2 : 1;
+            }
+        }
+        const QString piece = rest.first(fits).toString();
+        m_painter.drawText(QPointF(m_x, m_y + m_ascent), piece);
+        m_x += metrics.horizontalAdvance(piece);
+        rest = rest.sliced(fits);
+        if (!rest.isEmpty())
+            newLine();
+    }
+}
+
+void PainterPrinter::moveToNextZone()
+{
+    const qreal zone = m_columnWidth * ColumnsPerZone;
+    // A small tolerance keeps a position that sits exactly on a zone start from skipping it.
+    const qreal next = (std::floor(m_x / zone + 1e-9) + 1) * zone;
+    if (next >= m_pageWidth)
+        newLine();
+    else
+        m_x = next;
+}
+
+void PainterPrinter::moveToColumn(int column)
+{
+    const qreal target = std::max(0, column - 1) * m_columnWidth;
+    if (target >= m_pageWidth)
+        return;
+    if (m_x > target + 1e-6)
+        newLine();
+    m_x = target;
+}
+
+void PainterPrinter::newLine()
+{
+    m_x = 0;
+    m_y += m_lineHeight;
+    if (m_y + m_lineHeight > m_pageHeight) {
+        if (!startNewPage(*m_device))
+            throw printerFailure(QStringLiteral("a new page could not be started"));
+        m_y = 0;
+    }
+}
+
+SystemPrinter::SystemPrinter() = default;
+SystemPrinter::~SystemPrinter() { discardOpenDocument(); }
+
+QPagedPaintDevice *SystemPrinter::openDevice()
+{
+    // QPrinter reports itself valid even with no printer, then falls back to PDF output.
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        throw RuntimeError(ErrorKind::PrinterUnavailable,
+                           QStringLiteral("No printer is available. Add a printer (or choose a "
+                                          "default printer) in the system settings, then print "
+                                          "again."));
+    m_printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    m_printer->setDocName(QStringLiteral("Student Information"));
+    return m_printer.get();
+}
+
+void SystemPrinter::closeDevice(bool aborted)
+{
+    if (aborted && m_printer)
+        m_printer->abort();
+    m_printer.reset();
+}
+
+PdfPrinter::PdfPrinter(QString fileName) : m_fileName(std::move(fileName)) {}
+PdfPrinter::~PdfPrinter() { discardOpenDocument(); }
+
+QPagedPaintDevice *PdfPrinter::openDevice()
+{
+    m_writer = std::make_unique<QPdfWriter>(m_fileName);
+    m_writer->setPageSize(QPageSize(QPageSize::Letter));
+    m_writer->setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Point);
+    m_writer->setTitle(QStringLiteral("Student Information"));
+    return m_writer.get();
+}
+
+void PdfPrinter::closeDevice(bool) { m_writer.reset(); }
+
+} // namespace platform

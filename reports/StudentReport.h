@@ -1,0 +1,30 @@
+#pragma once
+
+#include <controls.h>
+
+#include <QString>
+
+// The two printed reports of the student window; they read its controls, not the records.
+namespace reports {
+
+// The controls the student report reads.
+struct StudentFields
+{
+    platform::TextBox &txtName;
+    platform::TextBox &txtUnits;
+    platform::ListBox &lstMajor;
+    platform::ComboBox &cboSchool;
+    const platform::OptionArray &optLevel;
+    platform::CheckBox &chkDeans;
+};
+
+// The author named at the head of the school list.
+QString authorName();
+
+// Checks the entries, then prints the student's details (the body of mnuPrintStudent_Click).
+void PrintStudent(const StudentFields &fields);
+
+// Prints every school of the combo box's list (the body of mnuPrintSchools_Click).
+void PrintSchools(platform::ComboBox &cboSchool);
+
+} // namespace reports

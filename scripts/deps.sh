@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a step needs, only those that are missing.
+#   scripts/deps.sh build|test|fuzz|package|screenshot...
+set -euo pipefail
+
+packages=()
+for group in "$@"; do
+    case $group in
+    build) packages+=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core) ;;
+    test) packages+=(poppler-utils xauth xvfb) ;;
+    printer) packages+=(cups cups-client cups-bsd printer-driver-cups-pdf) ;;
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    package) packages+=(dpkg-dev file desktop-file-utils appstream) ;;
+    screenshot) packages+=(xvfb xauth xdotool imagemagick x11-utils) ;;
+    *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
+    esac
+done
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <Form.h>
+#include <controls.h>
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class CStudents;
+class QAction;
+
+// The window through which a student is added, displayed or removed; owns the records.
+class frmStudent : public platform::Form
+{
+    Q_OBJECT
+
+public:
+    // lstStudent is the main window's list, which this window keeps in step with the records.
+    explicit frmStudent(platform::ListBox &lstStudent);
+    ~frmStudent() override;
+
+    void setKey(const QString &strKey);
+    void setAction(const QString &strAction);
+
+    // Read-only views for tests and the model check.
+    const CStudents *students() const { return mStudents.get(); }
+    std::int16_t selectedLevel() const { return mintSelectedLevel; }
+
+    platform::TextBox *txtName;
+    platform::Frame *fraGrade;
+    platform::OptionArray optLevel{QStringLiteral("optLevel")};
+    platform::TextBox *txtUnits;
+    platform::ListBox *lstMajor;
+    platform::CheckBox *chkDeans;
+    platform::ComboBox *cboSchool;
+    platform::CommandButton *cmdAction;
+    platform::Label *lblName;
+    platform::Label *lblUnits;
+    platform::Frame *fraMajor;
+    platform::Frame *fraSchool;
+    platform::CommandButton *cmdCancel;
+    QAction *mnuPrintSchools;
+    QAction *mnuSep1;
+    QAction *mnuPrintStudent;
+
+protected:
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Unload(int &Cancel) override;
+
+private:
+    void optLevel_Click(std::int16_t Index);
+    void cmdAction_Click();
+    void cmdCancel_Click();
+    void mnuPrintStudent_Click();
+    void mnuPrintSchools_Click();
+    void ClearFields();
+    void DisplayStudent();
+
+    platform::ListBox &m_lstStudent;
+    std::unique_ptr<CStudents> mStudents;
+    QString mstrKey;
+    QString mstrAction;
+    std::int16_t mintSelectedLevel = 0;
+};
