@@ -1,6 +1,7 @@
 #include "Forms.h"
 #include "frmMain.h"
 
+#include <Form.h>
 #include <dispatch.h>
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Student Information"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/student-information.ico")));
+    platform::installDefaultFont();
     // The main window's close box and Exit end the program, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -28,6 +28,10 @@ constexpr int TwipsPerPixel = 15;
 int twipsToPixels(int twips);
 QRect twipsRect(int left, int top, int width, int height);
 
+// The toolkit's default font for every window and control: MS Sans Serif 8.25 pt, or the
+// closest sans serif of that size where it is missing. Call once after QApplication exists.
+void installDefaultFont();
+
 enum class BorderStyle {
     Sizable,     // resizable, minimise, maximise and close boxes
     SizableTool, // resizable, close box only

@@ -34,6 +34,14 @@ void place(QWidget *widget, const QString &name, QRect twips)
     widget->setGeometry(twips);
 }
 
+// A caption is never cut off: a control too narrow for its caption in this font grows to fit.
+void fitCaption(QWidget *widget)
+{
+    const int needed = widget->sizeHint().width();
+    if (needed > widget->width())
+        widget->resize(needed, widget->height());
+}
+
 QString withoutAccessKey(QString caption)
 {
     QString result;
@@ -231,6 +239,7 @@ CheckBox::CheckBox(QWidget *parent, const QString &name, const QString &caption,
     : QCheckBox(caption, parent)
 {
     place(this, name, twips);
+    fitCaption(this);
 }
 
 int CheckBox::Value() const
@@ -267,6 +276,7 @@ OptionButton::OptionButton(OptionArray &array, int index, QWidget *parent, const
     : QRadioButton(caption, parent), m_array(array), m_index(index)
 {
     place(this, array.name() + QStringLiteral("_%1").arg(index), twips);
+    fitCaption(this);
     // The array keeps the buttons exclusive itself, so that all of them can be off.
     setAutoExclusive(false);
     connect(this, &QAbstractButton::clicked, this, [this] {
@@ -387,7 +397,6 @@ Label::Label(QWidget *parent, const QString &name, const QString &caption, QRect
 {
     place(this, name, twips);
     setTextFormat(Qt::PlainText);
-    setWordWrap(true);
     setAlignment(alignment | Qt::AlignTop);
     if (partner) {
         setText(caption);
@@ -395,6 +404,11 @@ Label::Label(QWidget *parent, const QString &name, const QString &caption, QRect
     } else {
         setText(withoutAccessKey(caption));
     }
+    // Room for one line only: wrapping would cut the second line off, so widen instead.
+    const bool oneLine = height() < 2 * fontMetrics().lineSpacing();
+    setWordWrap(!oneLine);
+    if (oneLine && !(alignment & Qt::AlignHCenter))
+        fitCaption(this);
 }
 
 Frame::Frame(QWidget *parent, const QString &name, const QString &caption, QRect twips)

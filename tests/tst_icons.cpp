@@ -1,0 +1,4 @@
+#include <QtTest>
+class TestIcons : public QObject { Q_OBJECT };
+QTEST_MAIN(TestIcons)
+#include "tst_icons.moc"

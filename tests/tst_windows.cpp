@@ -1,0 +1,4 @@
+#include <QtTest>
+class TestWindows : public QObject { Q_OBJECT };
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
