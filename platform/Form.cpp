@@ -121,7 +121,8 @@ void Form::Show(ShowMode mode)
     placeOnFirstShow();
     setWindowModality(mode == ShowMode::Modal ? Qt::ApplicationModal : Qt::NonModal);
     show();
-    raise();
+    if (QGuiApplication::platformName() != u"offscreen")
+        raise();
     activateWindow();
     focusFirstControl();
     // Activate comes from the show only: Qt's activation events also fire when a message

@@ -267,8 +267,9 @@ void CheckBox::setValue(int value)
 void CheckBox::nextCheckState()
 {
     // The user only toggles between unchecked and checked; grayed is set from code.
+    const bool wasChecked = checkState() == Qt::Checked;
     setTristate(false);
-    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
 }
 
 OptionButton::OptionButton(OptionArray &array, int index, QWidget *parent, const QString &caption,

@@ -116,6 +116,7 @@ public:
 
 protected:
     void nextCheckState() override;
+    bool hitButton(const QPoint &position) const override { return rect().contains(position); }
 };
 
 class OptionArray;
@@ -134,6 +135,8 @@ public:
 
 protected:
     void nextCheckState() override;
+    // The whole control answers a click, not only the circle and the caption.
+    bool hitButton(const QPoint &position) const override { return rect().contains(position); }
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -3,6 +3,7 @@
 // Shared helpers for the GUI tests: recorders for the swapped services and a way to act
 // inside a modal window.
 
+#include <Form.h>
 #include <MessageBox.h>
 #include <Printer.h>
 #include <dispatch.h>
@@ -129,3 +130,15 @@ inline int visibleTopLevelCount()
 }
 
 } // namespace testing
+
+// Like QTEST_MAIN, with the program's default font, so captions are measured as users see them.
+#define SI_TEST_MAIN(TestClass)                                                                    \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        QApplication app(argc, argv);                                                              \
+        platform::installDefaultFont();                                                            \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestClass test;                                                                            \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -1,4 +1,532 @@
+// The toolkit layer where it departs from Qt's defaults: sorted lists, item data, option
+// arrays, the simple combo box, default buttons, modal shows and the error path.
+
+#include "TestSupport.h"
+
+#include <Form.h>
+#include <controls.h>
+
+#include <QMessageBox>
+#include <QPushButton>
 #include <QtTest>
-class TestControls : public QObject { Q_OBJECT };
-QTEST_MAIN(TestControls)
+
+using namespace platform;
+
+namespace {
+
+// A small window whose hooks count their calls.
+class ProbeForm : public Form
+{
+public:
+    explicit ProbeForm(BorderStyle border = BorderStyle::FixedDialog,
+                       CloseAction close = CloseAction::Unload)
+        : Form({QStringLiteral("Probe"), 4000, 3000, border, close})
+    {
+        text = new TextBox(client(), QStringLiteral("text"), twipsRect(0, 0, 1500, 300));
+        other = new CommandButton(client(), QStringLiteral("other"), QStringLiteral("&Other"),
+                                  twipsRect(0, 600, 1200, 400));
+        ok = new CommandButton(client(), QStringLiteral("ok"), QStringLiteral("&OK"),
+                               twipsRect(1500, 600, 1200, 400));
+        label = new Label(client(), QStringLiteral("label"), QStringLiteral("&Name"),
+                          twipsRect(0, 1200, 800, 255), Qt::AlignLeft, text);
+        setTabOrder({other, text, ok, label});
+        setDefaultButton(ok);
+        onClick(ok, [this] { ++okClicks; });
+        onClick(other, [this] { ++otherClicks; });
+    }
+
+    TextBox *text;
+    CommandButton *other;
+    CommandButton *ok;
+    Label *label;
+    int loads = 0;
+    int activations = 0;
+    int unloads = 0;
+    int okClicks = 0;
+    int otherClicks = 0;
+    std::function<void()> onActivate;
+
+protected:
+    void Form_Load() override { ++loads; }
+    void Form_Activate() override
+    {
+        ++activations;
+        if (onActivate)
+            onActivate();
+    }
+    void Form_Unload(int &) override { ++unloads; }
+};
+
+QStringList entries(const ListBox &list)
+{
+    QStringList texts;
+    for (int i = 0; i < list.ListCount(); ++i)
+        texts << list.List(i);
+    return texts;
+}
+
+ErrorKind kindOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const RuntimeError &error) {
+        return error.kind();
+    }
+    return ErrorKind(-1);
+}
+
+} // namespace
+
+class TestControls : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { m_services = std::make_unique<testing::Services>(); }
+    void cleanup()
+    {
+        m_services.reset();
+        QCOMPARE(testing::visibleTopLevelCount(), 0);
+    }
+
+    void sortedInsertion_data();
+    void sortedInsertion();
+    void unsortedKeepsOrder();
+    void itemDataFollowsItsEntry();
+    void selectionRules();
+    void badPositionsFail();
+    void optionArray();
+    void optionArrayUserClicks();
+    void comboSelection();
+    void checkBoxValues();
+    void defaultButton_data();
+    void defaultButton();
+    void escapeDoesNothing();
+    void labelAccessKeyFocusesPartner();
+    void modalShowReturnsOnHideAndUnload();
+    void unloadedInstanceIsRecreated();
+    void activateRunsOncePerShow();
+    void failingHandlerIsReportedOnce();
+    void messageBoxShowsPlainText();
+    void longCaptionWrapsInsideButton();
+
+private:
+    std::unique_ptr<testing::Services> m_services;
+};
+
+void TestControls::sortedInsertion_data()
+{
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("lastNewIndex");
+
+    QTest::newRow("case ignored") << QStringList{u"bob"_qs, u"Carol"_qs, u"alice"_qs}
+                                  << QStringList{u"alice"_qs, u"bob"_qs, u"Carol"_qs} << 0;
+    QTest::newRow("equal names after earlier ones")
+        << QStringList{u"Ann"_qs, u"ann"_qs, u"ANN"_qs}
+        << QStringList{u"Ann"_qs, u"ann"_qs, u"ANN"_qs} << 2;
+    QTest::newRow("accents sort with their letter")
+        << QStringList{u"Zoe"_qs, u"\u00c9mile"_qs, u"Eve"_qs, u"Fred"_qs}
+        << QStringList{u"\u00c9mile"_qs, u"Eve"_qs, u"Fred"_qs, u"Zoe"_qs} << 2;
+    QTest::newRow("empty name first") << QStringList{u"Bea"_qs, u""_qs}
+                                      << QStringList{u""_qs, u"Bea"_qs} << 0;
+    QTest::newRow("blanks before letters") << QStringList{u"a"_qs, u"   "_qs}
+                                           << QStringList{u"   "_qs, u"a"_qs} << 0;
+}
+
+void TestControls::sortedInsertion()
+{
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, expected);
+    QFETCH(int, lastNewIndex);
+
+    QWidget parent;
+    ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
+    for (const QString &name : added)
+        list.AddItem(name);
+    QCOMPARE(entries(list), expected);
+    QCOMPARE(list.NewIndex(), lastNewIndex);
+    QCOMPARE(list.List(list.NewIndex()), added.last());
+}
+
+void TestControls::unsortedKeepsOrder()
+{
+    QWidget parent;
+    ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Unsorted);
+    for (const QString &name : {u"b"_qs, u"a"_qs, u"c"_qs})
+        list.AddItem(name);
+    QCOMPARE(entries(list), (QStringList{u"b"_qs, u"a"_qs, u"c"_qs}));
+    QCOMPARE(list.NewIndex(), 2);
+}
+
+void TestControls::itemDataFollowsItsEntry()
+{
+    QWidget parent;
+    ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
+    const QList<std::pair<QString, std::int32_t>> people{
+        {u"Mia"_qs, 1}, {u"Abe"_qs, 2}, {u"Zed"_qs, 3}, {u"Kim"_qs, -7}, {u"Abe"_qs, 2147483647}};
+    for (const auto &[name, data] : people) {
+        list.AddItem(name);
+        list.setItemData(list.NewIndex(), data);
+    }
+    list.RemoveItem(list.findExact(u"Mia"_qs));
+    QMap<std::int32_t, QString> byData;
+    for (int i = 0; i < list.ListCount(); ++i)
+        byData.insert(list.ItemData(i), list.List(i));
+    QCOMPARE(byData.value(2), u"Abe"_qs);
+    QCOMPARE(byData.value(2147483647), u"Abe"_qs);
+    QCOMPARE(byData.value(3), u"Zed"_qs);
+    QCOMPARE(byData.value(-7), u"Kim"_qs);
+    QVERIFY(!byData.contains(1));
+    // The second "Abe" was added after the first, so it stands after it.
+    QCOMPARE(list.ItemData(0), 2);
+    QCOMPARE(list.ItemData(1), 2147483647);
+}
+
+void TestControls::selectionRules()
+{
+    QWidget parent;
+    ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
+    QCOMPARE(list.ListIndex(), -1);
+    QCOMPARE(list.Text(), QString());
+    for (const QString &name : {u"a"_qs, u"b"_qs, u"c"_qs})
+        list.AddItem(name);
+    list.setText(u"b"_qs);
+    QCOMPARE(list.ListIndex(), 1);
+    QCOMPARE(list.Text(), u"b"_qs);
+    list.setText(u"B"_qs); // exact text only
+    QCOMPARE(list.ListIndex(), -1);
+    list.setListIndex(2);
+    list.AddItem(u"0"_qs); // the selection stays on its entry
+    QCOMPARE(list.Text(), u"c"_qs);
+    list.RemoveItem(list.ListIndex());
+    QCOMPARE(list.ListIndex(), -1);
+    // Focus alone must not select anything.
+    parent.show();
+    list.setFocus();
+    QCOMPARE(list.ListIndex(), -1);
+}
+
+void TestControls::badPositionsFail()
+{
+    QWidget parent;
+    ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
+    list.AddItem(u"only"_qs);
+    QCOMPARE(kindOf([&] { list.RemoveItem(-1); }), ErrorKind::InvalidArgument);
+    QCOMPARE(kindOf([&] { list.RemoveItem(1); }), ErrorKind::InvalidArgument);
+    QCOMPARE(kindOf([&] { list.ItemData(5); }), ErrorKind::InvalidArgument);
+    QCOMPARE(kindOf([&] { list.setListIndex(-2); }), ErrorKind::InvalidArgument);
+    QCOMPARE(list.ListCount(), 1);
+    OptionArray options(u"opt"_qs);
+    options.add(&parent, u"one"_qs, QRect());
+    QCOMPARE(kindOf([&] { options[4].setValue(true); }), ErrorKind::InvalidArgument);
+}
+
+void TestControls::optionArray()
+{
+    QWidget parent;
+    OptionArray options(u"optLevel"_qs);
+    for (int i = 0; i < 4; ++i)
+        options.add(&parent, QStringLiteral("Option %1").arg(i), QRect(0, i * 20, 100, 20));
+    QList<int> clicks;
+    options.setClickHandler([&](std::int16_t index) { clicks << index; });
+    QCOMPARE(options[2].objectName(), u"optLevel_2"_qs);
+
+    options[2].setValue(true);
+    QCOMPARE(clicks, QList<int>{2});
+    options[3].setValue(true);
+    QCOMPARE(clicks, (QList<int>{2, 3}));
+    QVERIFY(!options[2].Value());
+    QVERIFY(options[3].Value());
+
+    for (int i = 0; i < 4; ++i)
+        options[i].setValue(false);
+    QCOMPARE(clicks.size(), 2); // clearing raises nothing
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!options[i].Value());
+}
+
+void TestControls::optionArrayUserClicks()
+{
+    QWidget parent;
+    parent.resize(200, 120);
+    OptionArray options(u"opt"_qs);
+    for (int i = 0; i < 3; ++i)
+        options.add(&parent, QStringLiteral("Option %1").arg(i), QRect(0, i * 30, 150, 25));
+    QList<int> clicks;
+    options.setClickHandler([&](std::int16_t index) { clicks << index; });
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+
+    QTest::mouseClick(&options[1], Qt::LeftButton);
+    QTest::mouseClick(&options[1], Qt::LeftButton); // a second click keeps it selected
+    QVERIFY(options[1].Value());
+    options[1].setFocus();
+    QTest::keyClick(&options[1], Qt::Key_Down);
+    QVERIFY(options[2].Value());
+    QVERIFY(!options[1].Value());
+    QCOMPARE(clicks, (QList<int>{1, 1, 2}));
+}
+
+void TestControls::comboSelection()
+{
+    QWidget parent;
+    parent.resize(200, 200);
+    ComboBox combo(&parent, u"cbo"_qs, QRect(0, 0, 120, 120), Sorting::Sorted);
+    for (const QString &school : {u"Midtown"_qs, u"Franklin"_qs, u"West Highland"_qs})
+        combo.AddItem(school);
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+
+    combo.setText(u"Midtown"_qs);
+    QCOMPARE(combo.ListIndex(), 1);
+    combo.setText(u"midtown"_qs);
+    QCOMPARE(combo.ListIndex(), -1);
+    QCOMPARE(combo.Text(), u"midtown"_qs);
+
+    combo.setListIndex(-1);
+    QCOMPARE(combo.Text(), QString());
+    QTest::keyClicks(combo.editField(), u"Franklin"_qs);
+    QCOMPARE(combo.ListIndex(), 0);
+    QTest::keyClicks(combo.editField(), u" East"_qs);
+    QCOMPARE(combo.ListIndex(), -1);
+    QCOMPARE(combo.Text(), u"Franklin East"_qs);
+
+    ListBox *list = combo.listPart();
+    const QRect third = list->visualItemRect(list->item(2));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
+    QCOMPARE(combo.ListIndex(), 2);
+    QCOMPARE(combo.Text(), u"West Highland"_qs);
+
+    combo.setListIndex(0);
+    QCOMPARE(combo.Text(), u"Franklin"_qs);
+    QTest::keyClick(combo.editField(), Qt::Key_Down);
+    QCOMPARE(combo.Text(), u"Midtown"_qs);
+}
+
+void TestControls::checkBoxValues()
+{
+    QWidget parent;
+    parent.resize(200, 50);
+    CheckBox box(&parent, u"chk"_qs, u"&Deans List"_qs, QRect(0, 0, 100, 20));
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    for (int value : {2, 1, 0, 2}) {
+        box.setValue(value);
+        QCOMPARE(box.Value(), value);
+    }
+    // The user toggles between checked and unchecked only.
+    QTest::mouseClick(&box, Qt::LeftButton);
+    QCOMPARE(box.Value(), 1);
+    QTest::mouseClick(&box, Qt::LeftButton);
+    QCOMPARE(box.Value(), 0);
+    QTest::mouseClick(&box, Qt::LeftButton);
+    QCOMPARE(box.Value(), 1);
+    QCOMPARE(kindOf([&] { box.setValue(3); }), ErrorKind::InvalidArgument);
+}
+
+void TestControls::defaultButton_data()
+{
+    QTest::addColumn<int>("border");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("defaultVisible");
+    QTest::addColumn<int>("okClicks");
+    QTest::addColumn<int>("otherClicks");
+
+    for (auto border : {BorderStyle::FixedDialog, BorderStyle::Sizable}) {
+        const char *kind = border == BorderStyle::FixedDialog ? "dialog" : "main window";
+        QTest::addRow("%s: text box", kind) << int(border) << u"text"_qs << true << 1 << 0;
+        QTest::addRow("%s: default hidden", kind) << int(border) << u"text"_qs << false << 0 << 0;
+        QTest::addRow("%s: other button focused", kind)
+            << int(border) << u"other"_qs << true << 0 << 1;
+    }
+}
+
+void TestControls::defaultButton()
+{
+    QFETCH(int, border);
+    QFETCH(QString, focus);
+    QFETCH(bool, defaultVisible);
+    QFETCH(int, okClicks);
+    QFETCH(int, otherClicks);
+
+    ProbeForm form{BorderStyle(border)};
+    form.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.ok->setVisible(defaultVisible);
+    QWidget *target = form.findChild<QWidget *>(focus);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Return);
+    QCOMPARE(form.okClicks, okClicks);
+    QCOMPARE(form.otherClicks, otherClicks);
+    form.Unload();
+}
+
+void TestControls::escapeDoesNothing()
+{
+    ProbeForm form;
+    form.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    for (QWidget *target : {static_cast<QWidget *>(form.text), static_cast<QWidget *>(form.ok)}) {
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Escape);
+    }
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.okClicks + form.otherClicks, 0);
+    form.Unload();
+}
+
+void TestControls::labelAccessKeyFocusesPartner()
+{
+    ProbeForm form;
+    form.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QApplication::setActiveWindow(&form);
+    form.ok->setFocus();
+    QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), form.text);
+    form.Unload();
+}
+
+void TestControls::modalShowReturnsOnHideAndUnload()
+{
+    ProbeForm form(BorderStyle::FixedDialog, CloseAction::Hide);
+    form.onActivate = [&form] { QTimer::singleShot(0, &form, [&form] { form.Hide(); }); };
+    form.Show(ShowMode::Modal); // returns once hidden
+    QVERIFY(!form.isVisible());
+    QVERIFY(!form.isUnloaded());
+
+    // The close box of a hiding window hides it; the modal show returns.
+    form.onActivate = [&form] { QTimer::singleShot(0, &form, [&form] { form.close(); }); };
+    form.Show(ShowMode::Modal);
+    QVERIFY(!form.isVisible());
+    QVERIFY(!form.isUnloaded());
+
+    form.onActivate = [&form] { QTimer::singleShot(0, &form, [&form] { form.Unload(); }); };
+    form.Show(ShowMode::Modal);
+    QVERIFY(form.isUnloaded());
+    QCOMPARE(form.unloads, 1);
+    QCOMPARE(form.loads, 1);
+    QCOMPARE(form.activations, 3);
+}
+
+void TestControls::unloadedInstanceIsRecreated()
+{
+    int created = 0;
+    FormInstance<ProbeForm> instance([&created] {
+        ++created;
+        return std::make_unique<ProbeForm>(BorderStyle::FixedDialog, CloseAction::Unload);
+    });
+    QVERIFY(!instance.isLoaded());
+    instance->text->setText(u"kept while hidden"_qs);
+    QCOMPARE(instance->loads, 1);
+    instance->onActivate = [&instance] {
+        QTimer::singleShot(0, [&instance] { instance->close(); }); // close box unloads
+    };
+    instance->Show(ShowMode::Modal);
+    QVERIFY(!instance.isLoaded());
+    QCOMPARE(instance->loads, 1); // a fresh window, loaded again
+    QCOMPARE(created, 2);
+    QCOMPARE(instance->text->Text(), QString());
+}
+
+void TestControls::activateRunsOncePerShow()
+{
+    // A real message box over the window, closed by the user, must not set it up again.
+    platform::setMessageBox(std::make_unique<ScreenMessageBox>());
+    ProbeForm form(BorderStyle::FixedDialog, CloseAction::Hide);
+    bool boxSeen = false;
+    form.onActivate = [&] {
+        if (form.activations > 1)
+            return;
+        QTimer::singleShot(0, &form, [&] {
+            testing::whenVisible([] { return QApplication::activeModalWidget(); },
+                                 [&] {
+                                     auto *box = qobject_cast<QMessageBox *>(
+                                         QApplication::activeModalWidget());
+                                     boxSeen = box != nullptr;
+                                     if (box)
+                                         box->button(QMessageBox::Ok)->click();
+                                 });
+            MsgBox(u"Hello"_qs);
+            QApplication::setActiveWindow(&form);
+            QTest::qWait(20);
+            form.Hide();
+        });
+    };
+    form.Show(ShowMode::Modal);
+    QVERIFY(boxSeen);
+    QCOMPARE(form.activations, 1);
+}
+
+void TestControls::failingHandlerIsReportedOnce()
+{
+    ProbeForm form;
+    int stepsDone = 0;
+    form.onClick(form.other, [&] {
+        ++stepsDone;
+        throw RuntimeError::overflow();
+    });
+    form.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseClick(form.other, Qt::LeftButton);
+    QCOMPARE(stepsDone, 1);
+    QCOMPARE(form.otherClicks, 1); // the handler connected before it still ran
+    QCOMPARE(m_services->errors, std::vector<ErrorKind>{ErrorKind::Overflow});
+    QCOMPARE(m_services->messages.size(), std::size_t(1));
+    QCOMPARE(m_services->messages[0].title, u"Student Information"_qs);
+    QVERIFY(m_services->messages[0].prompt.startsWith(u"Overflow"_qs));
+    // The event loop is still alive and the window still answers.
+    QTest::mouseClick(form.ok, Qt::LeftButton);
+    QCOMPARE(form.okClicks, 1);
+    form.Unload();
+}
+
+void TestControls::messageBoxShowsPlainText()
+{
+    platform::setMessageBox(std::make_unique<ScreenMessageBox>());
+    QString shownText;
+    Qt::TextFormat format = Qt::RichText;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    QString title;
+    int buttons = 0;
+    testing::whenVisible([] { return QApplication::activeModalWidget(); },
+                         [&] {
+                             auto *box =
+                                 qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                             QVERIFY(box);
+                             shownText = box->text();
+                             format = box->textFormat();
+                             icon = box->icon();
+                             title = box->windowTitle();
+                             buttons = int(box->buttons().size());
+                             box->button(QMessageBox::Ok)->click();
+                         });
+    MsgBox(u"<b>Bold</b> & <i>name</i>"_qs);
+    QCOMPARE(shownText, u"<b>Bold</b> & <i>name</i>"_qs);
+    QCOMPARE(format, Qt::PlainText);
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QCOMPARE(title, u"Student Information"_qs);
+    QCOMPARE(buttons, 1);
+}
+
+void TestControls::longCaptionWrapsInsideButton()
+{
+    QWidget parent;
+    CommandButton button(&parent, u"cmdAdd"_qs, u"&Add a New Student"_qs,
+                         twipsRect(0, 0, 1215, 495));
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    const QRect area =
+        button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
+    const QRect needed = button.fontMetrics().boundingRect(
+        area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button.Caption());
+    QVERIFY2(area.contains(needed), qPrintable(QStringLiteral("needs %1x%2 in %3x%4")
+                                                   .arg(needed.width())
+                                                   .arg(needed.height())
+                                                   .arg(area.width())
+                                                   .arg(area.height())));
+}
+
+SI_TEST_MAIN(TestControls)
 #include "tst_controls.moc"
