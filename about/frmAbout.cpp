@@ -40,4 +40,7 @@ frmAbout::frmAbout()
     onClick(cmdOK, [this] { cmdOK_Click(); });
 }
 
-void frmAbout::cmdOK_Click() { Hide(); }
+void frmAbout::cmdOK_Click()
+{
+    Hide();
+}

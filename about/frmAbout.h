@@ -1,7 +1,7 @@
 #pragma once
 
-#include <Form.h>
 #include <controls.h>
+#include <Form.h>
 
 // The About box: the program's name, version, a picture of books, copyright and author.
 class frmAbout : public platform::Form

@@ -2,10 +2,10 @@
 
 #include "Forms.h"
 
-#include <MessageBox.h>
 #include <conversions.h>
 #include <frmAbout.h>
 #include <frmStudent.h>
+#include <MessageBox.h>
 
 #include <QMenu>
 
@@ -15,8 +15,7 @@ Forms::Forms()
     : frmMain([this] { return std::make_unique<::frmMain>(*this); }),
       frmStudent([this] { return std::make_unique<::frmStudent>(*frmMain->lstStudent); }),
       frmAbout([] { return std::make_unique<::frmAbout>(); })
-{
-}
+{}
 
 // The student window goes first: it refers to the main window's list.
 Forms::~Forms()
@@ -25,7 +24,7 @@ Forms::~Forms()
     delete frmAbout.existing();
 }
 
-frmMain::frmMain(Forms &forms)
+frmMain::frmMain(Forms& forms)
     : Form({QStringLiteral("Student Information"), 5565, 3195, BorderStyle::Sizable,
             CloseAction::Custom}),
       m_forms(forms)
@@ -34,12 +33,12 @@ frmMain::frmMain(Forms &forms)
     QWidget *c = client();
     cmdAdd = new CommandButton(c, QStringLiteral("cmdAdd"), QStringLiteral("&Add a New Student"),
                                twipsRect(4080, 240, 1215, 495));
-    cmdRemove = new CommandButton(c, QStringLiteral("cmdRemove"),
-                                  QStringLiteral("&Remove a Student"),
-                                  twipsRect(4080, 960, 1215, 495));
-    cmdDisplay = new CommandButton(c, QStringLiteral("cmdDisplay"),
-                                   QStringLiteral("&Display a student"),
-                                   twipsRect(4080, 1680, 1215, 495));
+    cmdRemove =
+        new CommandButton(c, QStringLiteral("cmdRemove"), QStringLiteral("&Remove a Student"),
+                          twipsRect(4080, 960, 1215, 495));
+    cmdDisplay =
+        new CommandButton(c, QStringLiteral("cmdDisplay"), QStringLiteral("&Display a student"),
+                          twipsRect(4080, 1680, 1215, 495));
     cmdExit = new CommandButton(c, QStringLiteral("cmdExit"), QStringLiteral("E&xit"),
                                 twipsRect(4080, 2400, 1215, 495));
     lstStudent = new ListBox(c, QStringLiteral("lstStudent"), twipsRect(840, 480, 2655, 840),
@@ -99,9 +98,18 @@ void frmMain::cmdExit_Click()
     End();
 }
 
-void frmMain::mnuFileExit_Click() { cmdExit_Click(); }
+void frmMain::mnuFileExit_Click()
+{
+    cmdExit_Click();
+}
 
-void frmMain::mnuAbout_Click() { m_forms.frmAbout->Show(ShowMode::Modal); }
+void frmMain::mnuAbout_Click()
+{
+    m_forms.frmAbout->Show(ShowMode::Modal);
+}
 
 // The close box runs the program's own exit sequence, so the program never lingers hidden.
-void frmMain::closeBoxPressed() { cmdExit_Click(); }
+void frmMain::closeBoxPressed()
+{
+    cmdExit_Click();
+}

@@ -1,8 +1,8 @@
 #include "Forms.h"
 #include "frmMain.h"
 
-#include <Form.h>
 #include <dispatch.h>
+#include <Form.h>
 
 #include <QApplication>
 #include <QIcon>

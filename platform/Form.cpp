@@ -39,7 +39,7 @@ void installDefaultFont()
     QApplication::setFont(font);
 }
 
-Form::Form(const FormGeometry &geometry) : m_geometry(geometry)
+Form::Form(const FormGeometry& geometry) : m_geometry(geometry)
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(geometry.caption);
@@ -50,9 +50,9 @@ Form::Form(const FormGeometry &geometry) : m_geometry(geometry)
         break;
     case BorderStyle::SizableTool:
     case BorderStyle::FixedDialog:
-        flags = (geometry.border == BorderStyle::FixedDialog ? Qt::Dialog : Qt::Window)
-                | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                | Qt::WindowCloseButtonHint;
+        flags = (geometry.border == BorderStyle::FixedDialog ? Qt::Dialog : Qt::Window) |
+                Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                Qt::WindowCloseButtonHint;
         break;
     }
     setWindowFlags(flags);
@@ -72,7 +72,10 @@ Form::Form(const FormGeometry &geometry) : m_geometry(geometry)
                                     : QLayout::SetNoConstraint);
 }
 
-Form::~Form() { endModalLoop(); }
+Form::~Form()
+{
+    endModalLoop();
+}
 
 void Form::Load()
 {
@@ -101,9 +104,9 @@ void Form::placeOnFirstShow()
 
 void Form::focusFirstControl()
 {
-    for (const auto &widget : m_tabOrder) {
-        if (widget && widget->isVisibleTo(this) && widget->isEnabled()
-            && (widget->focusPolicy() & Qt::TabFocus)) {
+    for (const auto& widget : m_tabOrder) {
+        if (widget && widget->isVisibleTo(this) && widget->isEnabled() &&
+            (widget->focusPolicy() & Qt::TabFocus)) {
             widget->setFocus(Qt::TabFocusReason);
             return;
         }
@@ -186,7 +189,7 @@ void Form::setTabOrder(std::initializer_list<QWidget *> order)
     }
 }
 
-QMenu *Form::addMenu(const QString &objectName, const QString &caption)
+QMenu *Form::addMenu(const QString& objectName, const QString& caption)
 {
     if (!m_menuBar) {
         m_menuBar = new QMenuBar(this);
@@ -200,7 +203,7 @@ QMenu *Form::addMenu(const QString &objectName, const QString &caption)
     return menu;
 }
 
-QAction *Form::addMenuItem(QMenu *menu, const QString &objectName, const QString &caption,
+QAction *Form::addMenuItem(QMenu *menu, const QString& objectName, const QString& caption,
                            std::function<void()> handler)
 {
     QAction *action = menu->addAction(caption);
@@ -210,7 +213,7 @@ QAction *Form::addMenuItem(QMenu *menu, const QString &objectName, const QString
     return action;
 }
 
-QAction *Form::addMenuSeparator(QMenu *menu, const QString &objectName)
+QAction *Form::addMenuSeparator(QMenu *menu, const QString& objectName)
 {
     QAction *separator = menu->addSeparator();
     separator->setObjectName(objectName);

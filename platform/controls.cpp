@@ -1,7 +1,7 @@
 #include "controls.h"
 
-#include "RuntimeError.h"
 #include "dispatch.h"
+#include "RuntimeError.h"
 
 #include <QCollator>
 #include <QKeyEvent>
@@ -28,7 +28,7 @@ QCollator makeCollator()
     return collator;
 }
 
-void place(QWidget *widget, const QString &name, QRect twips)
+void place(QWidget *widget, const QString& name, QRect twips)
 {
     widget->setObjectName(name);
     widget->setGeometry(twips);
@@ -57,19 +57,19 @@ QString withoutAccessKey(QString caption)
 
 } // namespace
 
-int compareListTexts(const QString &left, const QString &right)
+int compareListTexts(const QString& left, const QString& right)
 {
     static const QCollator collator = makeCollator();
     return collator.compare(left, right);
 }
 
-TextBox::TextBox(QWidget *parent, const QString &name, QRect twips) : QLineEdit(parent)
+TextBox::TextBox(QWidget *parent, const QString& name, QRect twips) : QLineEdit(parent)
 {
     place(this, name, twips);
     setMaxLength(std::numeric_limits<int>::max());
 }
 
-ListBox::ListBox(QWidget *parent, const QString &name, QRect twips, Sorting sorting)
+ListBox::ListBox(QWidget *parent, const QString& name, QRect twips, Sorting sorting)
     : QListWidget(parent), m_sorting(sorting)
 {
     place(this, name, twips);
@@ -86,7 +86,7 @@ void ListBox::checkIndex(int index) const
             QStringLiteral("list position %1 does not exist").arg(index));
 }
 
-void ListBox::AddItem(const QString &text)
+void ListBox::AddItem(const QString& text)
 {
     int position = count();
     if (m_sorting == Sorting::Sorted) {
@@ -165,7 +165,7 @@ QString ListBox::Text() const
     return index < 0 ? QString() : item(index)->text();
 }
 
-int ListBox::findExact(const QString &text) const
+int ListBox::findExact(const QString& text) const
 {
     for (int i = 0; i < count(); ++i) {
         if (item(i)->text() == text)
@@ -174,9 +174,12 @@ int ListBox::findExact(const QString &text) const
     return -1;
 }
 
-void ListBox::setText(const QString &value) { setListIndex(findExact(value)); }
+void ListBox::setText(const QString& value)
+{
+    setListIndex(findExact(value));
+}
 
-ComboBox::ComboBox(QWidget *parent, const QString &name, QRect twips, Sorting sorting)
+ComboBox::ComboBox(QWidget *parent, const QString& name, QRect twips, Sorting sorting)
     : QWidget(parent), m_edit(new QLineEdit(this)),
       m_list(new ListBox(this, name + QStringLiteral("_list"), QRect(), sorting))
 {
@@ -204,7 +207,7 @@ void ComboBox::selectMatching()
         m_list->setListIndex(match);
 }
 
-void ComboBox::setText(const QString &value)
+void ComboBox::setText(const QString& value)
 {
     m_edit->setText(value);
     selectMatching();
@@ -235,7 +238,7 @@ bool ComboBox::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-CheckBox::CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect twips)
+CheckBox::CheckBox(QWidget *parent, const QString& name, const QString& caption, QRect twips)
     : QCheckBox(caption, parent)
 {
     place(this, name, twips);
@@ -272,7 +275,7 @@ void CheckBox::nextCheckState()
     setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
 }
 
-OptionButton::OptionButton(OptionArray &array, int index, QWidget *parent, const QString &caption,
+OptionButton::OptionButton(OptionArray& array, int index, QWidget *parent, const QString& caption,
                            QRect twips)
     : QRadioButton(caption, parent), m_array(array), m_index(index)
 {
@@ -280,9 +283,8 @@ OptionButton::OptionButton(OptionArray &array, int index, QWidget *parent, const
     fitCaption(this);
     // The array keeps the buttons exclusive itself, so that all of them can be off.
     setAutoExclusive(false);
-    connect(this, &QAbstractButton::clicked, this, [this] {
-        dispatch([this] { m_array.select(m_index, true); });
-    });
+    connect(this, &QAbstractButton::clicked, this,
+            [this] { dispatch([this] { m_array.select(m_index, true); }); });
 }
 
 void OptionButton::setValue(bool value)
@@ -313,20 +315,20 @@ void OptionButton::keyPressEvent(QKeyEvent *event)
     }
     const int count = m_array.count();
     const int next = (m_index + step + count) % count;
-    OptionButton &target = m_array[next];
+    OptionButton& target = m_array[next];
     target.setFocus(Qt::TabFocusReason);
     target.click();
     event->accept();
 }
 
-OptionButton *OptionArray::add(QWidget *parent, const QString &caption, QRect twips)
+OptionButton *OptionArray::add(QWidget *parent, const QString& caption, QRect twips)
 {
     auto *button = new OptionButton(*this, count(), parent, caption, twips);
     m_buttons.push_back(button);
     return button;
 }
 
-OptionButton &OptionArray::operator[](int index) const
+OptionButton& OptionArray::operator[](int index) const
 {
     if (index < 0 || index >= count())
         throw RuntimeError::invalidArgument(
@@ -348,7 +350,7 @@ void OptionArray::select(int index, bool fromUser)
         m_click(static_cast<std::int16_t>(index));
 }
 
-CommandButton::CommandButton(QWidget *parent, const QString &name, const QString &caption,
+CommandButton::CommandButton(QWidget *parent, const QString& name, const QString& caption,
                              QRect twips)
     : QPushButton(caption, parent)
 {
@@ -356,13 +358,16 @@ CommandButton::CommandButton(QWidget *parent, const QString &name, const QString
     setAutoDefault(false);
 }
 
-void CommandButton::setCaption(const QString &caption)
+void CommandButton::setCaption(const QString& caption)
 {
     setText(caption);
     update();
 }
 
-QSize CommandButton::sizeHint() const { return size(); }
+QSize CommandButton::sizeHint() const
+{
+    return size();
+}
 
 void CommandButton::paintEvent(QPaintEvent *)
 {
@@ -375,8 +380,8 @@ void CommandButton::paintEvent(QPaintEvent *)
     // QPushButton never wraps; the caption is drawn here so that it can take two lines.
     const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
     const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::ButtonText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(area.adjusted(1, 0, -1, 0), flags, caption);
 }
 
@@ -392,7 +397,7 @@ void CommandButton::keyPressEvent(QKeyEvent *event)
     QPushButton::keyPressEvent(event);
 }
 
-Label::Label(QWidget *parent, const QString &name, const QString &caption, QRect twips,
+Label::Label(QWidget *parent, const QString& name, const QString& caption, QRect twips,
              Qt::Alignment alignment, QWidget *partner)
     : QLabel(parent)
 {
@@ -412,19 +417,19 @@ Label::Label(QWidget *parent, const QString &name, const QString &caption, QRect
         fitCaption(this);
 }
 
-Frame::Frame(QWidget *parent, const QString &name, const QString &caption, QRect twips)
+Frame::Frame(QWidget *parent, const QString& name, const QString& caption, QRect twips)
     : QGroupBox(caption, parent)
 {
     place(this, name, twips);
     setFlat(false);
 }
 
-Image::Image(QWidget *parent, const QString &name, QRect twips) : QWidget(parent)
+Image::Image(QWidget *parent, const QString& name, QRect twips) : QWidget(parent)
 {
     place(this, name, twips);
 }
 
-void Image::setPicture(const QPixmap &picture)
+void Image::setPicture(const QPixmap& picture)
 {
     m_picture = picture;
     update();

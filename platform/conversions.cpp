@@ -4,17 +4,23 @@
 
 #include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <locale.h>
-#include <cmath>
 #include <string>
 
 namespace platform {
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // Length of the number at the start of text (from position start), or 0 if none.
 // The grammar is scanned here so that from_chars never sees a form we do not accept
@@ -125,7 +131,10 @@ std::int16_t wholeNumber16(QStringView text)
     return roundToInt16(parseNumber(text.mid(start, length)));
 }
 
-QString plainDecimal(std::int64_t value) { return QString::number(value); }
+QString plainDecimal(std::int64_t value)
+{
+    return QString::number(value);
+}
 
 QString signedDecimal(std::int64_t value)
 {

@@ -9,7 +9,7 @@ namespace platform {
 
 namespace {
 
-ErrorHandler &currentHandler()
+ErrorHandler& currentHandler()
 {
     static ErrorHandler handler = defaultErrorHandler;
     return handler;
@@ -19,7 +19,10 @@ bool g_ended = false;
 
 } // namespace
 
-void defaultErrorHandler(const RuntimeError &error) { MsgBox(error.message()); }
+void defaultErrorHandler(const RuntimeError& error)
+{
+    MsgBox(error.message());
+}
 
 ErrorHandler setErrorHandler(ErrorHandler handler)
 {
@@ -28,7 +31,7 @@ ErrorHandler setErrorHandler(ErrorHandler handler)
     return previous;
 }
 
-void handleError(const RuntimeError &error)
+void handleError(const RuntimeError& error)
 {
     // A failure inside the handler itself (a message box that cannot be shown) must not
     // escape into Qt either.
@@ -40,20 +43,39 @@ void handleError(const RuntimeError &error)
 
 void handleUnexpected(const char *what)
 {
-    handleError(RuntimeError(ErrorKind::InvalidArgument,
-                             QStringLiteral("Unexpected error: %1")
-                                 .arg(what ? QString::fromLocal8Bit(what)
-                                           : QStringLiteral("unknown failure"))));
+    handleError(RuntimeError(
+        ErrorKind::InvalidArgument,
+        QStringLiteral("Unexpected error: %1")
+            .arg(what ? QString::fromLocal8Bit(what) : QStringLiteral("unknown failure"))));
 }
 
-bool hasEnded() { return g_ended; }
+bool hasEnded()
+{
+    return g_ended;
+}
+
+EndAction& endAction()
+{
+    static EndAction action = [] { QCoreApplication::exit(0); };
+    return action;
+}
+
+EndAction setEndAction(EndAction action)
+{
+    EndAction previous = std::move(endAction());
+    endAction() = action ? std::move(action) : EndAction([] { QCoreApplication::exit(0); });
+    return previous;
+}
 
 void End()
 {
     g_ended = true;
-    QCoreApplication::exit(0);
+    endAction()();
 }
 
-void resetEnded() { g_ended = false; }
+void resetEnded()
+{
+    g_ended = false;
+}
 
 } // namespace platform

@@ -1,13 +1,19 @@
 #include "CStudents.h"
 
-#include <RuntimeError.h>
 #include <conversions.h>
+#include <RuntimeError.h>
 
 #include <limits>
 
-void CStudents::Class_Initialize() { mcolStudents = std::make_unique<Collection>(); }
+void CStudents::Class_Initialize()
+{
+    mcolStudents = std::make_unique<Collection>();
+}
 
-void CStudents::Class_Terminate() { mcolStudents.reset(); }
+void CStudents::Class_Terminate()
+{
+    mcolStudents.reset();
+}
 
 void CStudents::Add(QString strStudentName, std::int16_t intUnitsCompleted,
                     std::int16_t intGradeLevel, QString strMajor, QString strSchool,
@@ -25,7 +31,10 @@ void CStudents::Add(QString strStudentName, std::int16_t intUnitsCompleted,
     mcolStudents->add(student, student->StudentCode());
 }
 
-void CStudents::Remove(QString strKey) { mcolStudents->remove(strKey); }
+void CStudents::Remove(QString strKey)
+{
+    mcolStudents->remove(strKey);
+}
 
 std::shared_ptr<CStudent> CStudents::Item(QString strKey) const
 {
@@ -40,6 +49,12 @@ QString CStudents::NextStudentCode()
     return platform::signedDecimal(mintLastCode);
 }
 
-std::int32_t CStudents::Count() const { return mcolStudents->count(); }
+std::int32_t CStudents::Count() const
+{
+    return mcolStudents->count();
+}
 
-CStudents::Collection::const_iterator CStudents::NewEnum() const { return mcolStudents->begin(); }
+CStudents::Collection::const_iterator CStudents::NewEnum() const
+{
+    return mcolStudents->begin();
+}

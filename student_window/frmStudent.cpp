@@ -1,15 +1,15 @@
 #include "frmStudent.h"
 
+#include <conversions.h>
 #include <CStudents.h>
 #include <StudentReport.h>
-#include <conversions.h>
 
 #include <QMenu>
 #include <QScopeGuard>
 
 using namespace platform;
 
-frmStudent::frmStudent(ListBox &lstStudent)
+frmStudent::frmStudent(ListBox& lstStudent)
     : Form({QStringLiteral("Student Information"), 5280, 3900, BorderStyle::FixedDialog,
             CloseAction::Hide}),
       m_lstStudent(lstStudent)
@@ -33,8 +33,8 @@ frmStudent::frmStudent(ListBox &lstStudent)
     txtUnits = new TextBox(c, QStringLiteral("txtUnits"), twipsRect(3960, 600, 615, 285));
     lstMajor = new ListBox(c, QStringLiteral("lstMajor"), twipsRect(2160, 1320, 2535, 645),
                            Sorting::Unsorted);
-    for (const char *major : {"Accounting", "Business", "Computer Information Systems",
-                              "Marketing"}) {
+    for (const char *major :
+         {"Accounting", "Business", "Computer Information Systems", "Marketing"}) {
         lstMajor->AddItem(QString::fromLatin1(major));
         lstMajor->setItemData(lstMajor->NewIndex(), lstMajor->NewIndex());
     }
@@ -62,13 +62,13 @@ frmStudent::frmStudent(ListBox &lstStudent)
     setDefaultButton(cmdAction);
 
     QMenu *mnuPrint = addMenu(QStringLiteral("mnuPrint"), QStringLiteral("&Print"));
-    mnuPrintSchools = addMenuItem(mnuPrint, QStringLiteral("mnuPrintSchools"),
-                                  QStringLiteral("Print S&chools"),
-                                  [this] { mnuPrintSchools_Click(); });
+    mnuPrintSchools =
+        addMenuItem(mnuPrint, QStringLiteral("mnuPrintSchools"), QStringLiteral("Print S&chools"),
+                    [this] { mnuPrintSchools_Click(); });
     mnuSep1 = addMenuSeparator(mnuPrint, QStringLiteral("mnuSep1"));
-    mnuPrintStudent = addMenuItem(mnuPrint, QStringLiteral("mnuPrintStudent"),
-                                  QStringLiteral("Print S&tudent"),
-                                  [this] { mnuPrintStudent_Click(); });
+    mnuPrintStudent =
+        addMenuItem(mnuPrint, QStringLiteral("mnuPrintStudent"), QStringLiteral("Print S&tudent"),
+                    [this] { mnuPrintStudent_Click(); });
 
     optLevel.setClickHandler([this](std::int16_t index) { optLevel_Click(index); });
     onClick(cmdAction, [this] { cmdAction_Click(); });
@@ -77,13 +77,22 @@ frmStudent::frmStudent(ListBox &lstStudent)
 
 frmStudent::~frmStudent() = default;
 
-void frmStudent::setKey(const QString &strKey) { mstrKey = strKey; }
+void frmStudent::setKey(const QString& strKey)
+{
+    mstrKey = strKey;
+}
 
-void frmStudent::setAction(const QString &strAction) { mstrAction = strAction; }
+void frmStudent::setAction(const QString& strAction)
+{
+    mstrAction = strAction;
+}
 
-void frmStudent::Form_Load() { mStudents = std::make_unique<CStudents>(); }
+void frmStudent::Form_Load()
+{
+    mStudents = std::make_unique<CStudents>();
+}
 
-void frmStudent::Form_Unload(int &Cancel)
+void frmStudent::Form_Unload(int& Cancel)
 {
     Q_UNUSED(Cancel);
     mStudents.reset();
@@ -107,7 +116,10 @@ void frmStudent::Form_Activate()
     }
 }
 
-void frmStudent::optLevel_Click(std::int16_t Index) { mintSelectedLevel = Index; }
+void frmStudent::optLevel_Click(std::int16_t Index)
+{
+    mintSelectedLevel = Index;
+}
 
 void frmStudent::ClearFields()
 {
@@ -161,11 +173,17 @@ void frmStudent::cmdAction_Click()
     Hide();
 }
 
-void frmStudent::cmdCancel_Click() { Hide(); }
+void frmStudent::cmdCancel_Click()
+{
+    Hide();
+}
 
 void frmStudent::mnuPrintStudent_Click()
 {
     reports::PrintStudent({*txtName, *txtUnits, *lstMajor, *cboSchool, optLevel, *chkDeans});
 }
 
-void frmStudent::mnuPrintSchools_Click() { reports::PrintSchools(*cboSchool); }
+void frmStudent::mnuPrintSchools_Click()
+{
+    reports::PrintSchools(*cboSchool);
+}

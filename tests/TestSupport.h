@@ -3,10 +3,10 @@
 // Shared helpers for the GUI tests: recorders for the swapped services and a way to act
 // inside a modal window.
 
+#include <dispatch.h>
 #include <Form.h>
 #include <MessageBox.h>
 #include <Printer.h>
-#include <dispatch.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,8 +31,8 @@ struct ShownMessage
 class RecordingMessageBox final : public platform::MessageBoxService
 {
 public:
-    explicit RecordingMessageBox(std::vector<ShownMessage> &log) : m_log(log) {}
-    void show(const QString &prompt, const QString &title) override
+    explicit RecordingMessageBox(std::vector<ShownMessage>& log) : m_log(log) {}
+    void show(const QString& prompt, const QString& title) override
     {
         m_log.push_back({prompt, title});
         if (onShow)
@@ -41,7 +41,7 @@ public:
     std::function<void()> onShow;
 
 private:
-    std::vector<ShownMessage> &m_log;
+    std::vector<ShownMessage>& m_log;
 };
 
 // Installs recorders for the message box, the printer and the error handler for one test,
@@ -57,21 +57,23 @@ public:
         auto recorder = std::make_unique<platform::RecordingPrinter>();
         printer = recorder.get();
         m_previousPrinter = platform::setPrinter(std::move(recorder));
-        m_previousHandler = platform::setErrorHandler([this](const platform::RuntimeError &e) {
+        m_previousHandler = platform::setErrorHandler([this](const platform::RuntimeError& e) {
             errors.push_back(e.kind());
             platform::defaultErrorHandler(e);
         });
+        m_previousEnd = platform::setEndAction([this] { ++ends; });
         platform::resetEnded();
     }
     ~Services()
     {
+        platform::setEndAction(std::move(m_previousEnd));
         platform::setErrorHandler(std::move(m_previousHandler));
         platform::setPrinter(std::move(m_previousPrinter));
         platform::setMessageBox(std::move(m_previousBox));
         platform::resetEnded();
     }
-    Services(const Services &) = delete;
-    Services &operator=(const Services &) = delete;
+    Services(const Services&) = delete;
+    Services& operator=(const Services&) = delete;
 
     // Replaces the recording printer, e.g. with a PDF printer.
     void usePrinter(std::unique_ptr<platform::PrinterService> service)
@@ -82,6 +84,7 @@ public:
 
     std::vector<ShownMessage> messages;
     std::vector<platform::ErrorKind> errors;
+    int ends = 0;
     RecordingMessageBox *messageBox = nullptr;
     platform::RecordingPrinter *printer = nullptr;
 
@@ -89,6 +92,7 @@ private:
     std::unique_ptr<platform::MessageBoxService> m_previousBox;
     std::unique_ptr<platform::PrinterService> m_previousPrinter;
     platform::ErrorHandler m_previousHandler;
+    platform::EndAction m_previousEnd;
 };
 
 // Runs action once the widget returned by find() is visible; polls, so it can be set up
@@ -114,8 +118,7 @@ inline void whenVisible(std::function<QWidget *()> find, std::function<void()> a
     timer->start();
 }
 
-template<typename T>
-T *child(QWidget *root, const QString &name)
+template <typename T> T *child(QWidget *root, const QString& name)
 {
     return root ? root->findChild<T *>(name) : nullptr;
 }

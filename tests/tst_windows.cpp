@@ -1,4 +1,670 @@
+// The three windows end to end, driven through their buttons, menus and keys.
+
+#include "TestSupport.h"
+
+#include <CStudents.h>
+#include <Forms.h>
+#include <frmAbout.h>
+#include <frmMain.h>
+#include <frmStudent.h>
+
+#include <QAction>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QtTest>
-class TestWindows : public QObject { Q_OBJECT };
-QTEST_MAIN(TestWindows)
+
+using namespace platform;
+
+namespace {
+
+struct Entry
+{
+    Entry(QString name, QString units, int grade = -1, int major = -1, QString school = {},
+          bool deans = false)
+        : name(std::move(name)), units(std::move(units)), grade(grade), major(major),
+          school(std::move(school)), deans(deans)
+    {}
+    QString name;
+    QString units;
+    int grade;      // option clicked, -1 for none
+    int major;      // list position, -1 for none
+    QString school; // typed into the combo box
+    bool deans;
+};
+
+// A failed check inside a modal window must not leave its loop running.
+auto hideAfterwards(Form& form)
+{
+    return qScopeGuard([&form] {
+        if (form.isVisible())
+            form.Hide();
+    });
+}
+
+} // namespace
+
+class TestWindows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void firstAddGetsCodeOne();
+    void unitsAreRounded_data();
+    void unitsAreRounded();
+    void fieldsAreStoredAsEntered();
+    void gradeLevelIsTheLastClicked();
+    void namesAreListedSorted();
+    void sameNamesAreToldApartByItemData();
+    void displayShowsEveryFieldWithoutLeftovers();
+    void displayModeHidesTheActionButton();
+    void removeDeletesExactlyTheSelected();
+    void codesAreNeverReused();
+    void cancelStoresNothing();
+    void unknownModeSetsNothingUp();
+    void enterInNameAddsAtOnce();
+    void noSelection_data();
+    void noSelection();
+    void aboutBoxOpensAndCloses();
+    void exitEndsTheProgram_data();
+    void exitEndsTheProgram();
+    void closeBoxOfStudentWindowKeepsRecords();
+    void failedAddIsTakenBack_data();
+    void failedAddIsTakenBack();
+    void labelAccessKeysFocusTheirFields();
+    void messageBoxDoesNotResetTheWindow();
+    void layoutMatchesTheDesign();
+
+private:
+    frmMain& main() { return *m_forms->frmMain; }
+    ListBox& list() { return *main().lstStudent; }
+    frmStudent *student() { return m_forms->frmStudent.existing(); }
+    // Opens the student window with opener and runs inside while it is shown modally.
+    void whileStudentShown(const std::function<void()>& opener,
+                           const std::function<void(frmStudent&)>& inside);
+    void add(const Entry& entry);
+    void selectByData(int data);
+    std::shared_ptr<CStudent> record(int code);
+
+    std::unique_ptr<testing::Services> m_services;
+    std::unique_ptr<Forms> m_forms;
+};
+
+void TestWindows::init()
+{
+    m_services = std::make_unique<testing::Services>();
+    m_forms = std::make_unique<Forms>();
+    m_forms->frmMain->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main()));
+}
+
+void TestWindows::cleanup()
+{
+    while (QWidget *modal = QApplication::activeModalWidget())
+        modal->hide();
+    m_forms.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_services.reset();
+    QCOMPARE(testing::visibleTopLevelCount(), 0);
+}
+
+void TestWindows::whileStudentShown(const std::function<void()>& opener,
+                                    const std::function<void(frmStudent&)>& inside)
+{
+    bool ran = false;
+    testing::whenVisible([this] { return student(); },
+                         [&] {
+                             ran = true;
+                             inside(*student());
+                             // Never leave a modal loop running behind a failed check.
+                             if (student() && student()->isVisible())
+                                 QTimer::singleShot(0, student(), [this] {
+                                     if (student())
+                                         student()->Hide();
+                                 });
+                         });
+    opener();
+    QVERIFY(ran);
+}
+
+void TestWindows::add(const Entry& e)
+{
+    whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                      [&](frmStudent& w) {
+                          QTest::keyClicks(w.txtName, e.name);
+                          QTest::keyClicks(w.txtUnits, e.units);
+                          if (e.grade >= 0)
+                              QTest::mouseClick(&w.optLevel[e.grade], Qt::LeftButton);
+                          if (e.major >= 0)
+                              w.lstMajor->setListIndex(e.major);
+                          QTest::keyClicks(w.cboSchool->editField(), e.school);
+                          if (e.deans)
+                              QTest::mouseClick(w.chkDeans, Qt::LeftButton);
+                          QTest::mouseClick(w.cmdAction, Qt::LeftButton);
+                      });
+}
+
+void TestWindows::selectByData(int data)
+{
+    for (int i = 0; i < list().ListCount(); ++i) {
+        if (list().ItemData(i) == data) {
+            list().setListIndex(i);
+            return;
+        }
+    }
+    QFAIL("no entry with that item data");
+}
+
+std::shared_ptr<CStudent> TestWindows::record(int code)
+{
+    return student()->students()->Item(QLatin1Char(' ') + QString::number(code));
+}
+
+void TestWindows::firstAddGetsCodeOne()
+{
+    add({u"Ann Lee"_qs, u"30"_qs, 1, 2, u"Midtown"_qs, true});
+    QCOMPARE(list().ListCount(), 1);
+    QCOMPARE(list().List(0), u"Ann Lee"_qs);
+    QCOMPARE(list().ItemData(0), 1);
+    QVERIFY(!student()->isVisible());
+    const auto ann = record(1);
+    QCOMPARE(ann->StudentCode(), u" 1"_qs);
+    QCOMPARE(student()->students()->Count(), 1);
+    // The key is built with its leading blank; the digits alone find nothing.
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, student()->students()->Item(u"1"_qs));
+}
+
+void TestWindows::unitsAreRounded_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("half to even down") << u"12.5"_qs << 12;
+    QTest::newRow("half to even up") << u"13.5"_qs << 14;
+    QTest::newRow("number then words") << u"7 apples"_qs << 7;
+    QTest::newRow("letters") << u"abc"_qs << 0;
+    QTest::newRow("empty") << u""_qs << 0;
+    QTest::newRow("negative") << u"-3"_qs << -3;
+    QTest::newRow("leading blank") << u" 12"_qs << 12;
+    QTest::newRow("exponent") << u"1e3"_qs << 1000;
+    QTest::newRow("largest") << u"32767"_qs << 32767;
+}
+
+void TestWindows::unitsAreRounded()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, stored);
+    add({u"Kim"_qs, typed});
+    QCOMPARE(int(record(1)->UnitsCompleted()), stored);
+}
+
+void TestWindows::fieldsAreStoredAsEntered()
+{
+    add({u"  Ana  "_qs, u"5"_qs, 3, 0, u"Night School"_qs, true});
+    add({u"Bo"_qs, u"5"_qs, 0, -1, u"Franklin"_qs, false});
+    const auto ana = record(1);
+    QCOMPARE(ana->StudentName(), u"  Ana  "_qs);
+    QCOMPARE(ana->Major(), u"Accounting"_qs);
+    QCOMPARE(ana->School(), u"Night School"_qs);
+    QCOMPARE(ana->DeansList(), u"1"_qs);
+    QCOMPARE(int(ana->GradeLevel()), 3);
+    const auto bo = record(2);
+    QCOMPARE(bo->Major(), QString());
+    QCOMPARE(bo->DeansList(), u"0"_qs);
+    // No checks on add: a typed school is not added to the school list by an add.
+    QCOMPARE(student()->cboSchool->ListCount(), 4);
+}
+
+void TestWindows::gradeLevelIsTheLastClicked()
+{
+    add({u"First"_qs, u"1"_qs}); // nothing clicked yet in this run
+    QCOMPARE(int(record(1)->GradeLevel()), 0);
+    add({u"Junior"_qs, u"1"_qs, 2});
+    add({u"Again"_qs, u"1"_qs}); // no click: the last one still counts
+    QCOMPARE(int(record(3)->GradeLevel()), 2);
+
+    add({u"Senior"_qs, u"1"_qs, 3});
+    add({u"Plain"_qs, u"1"_qs, 0});
+    selectByData(2); // display the junior, then add without a click
+    whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
+                      [](frmStudent& w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
+    whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          for (int i = 0; i < 4; ++i)
+                              QVERIFY(!w.optLevel[i].Value());
+                          QTest::keyClicks(w.txtName, u"After display"_qs);
+                          QTest::mouseClick(w.cmdAction, Qt::LeftButton);
+                      });
+    QCOMPARE(int(record(6)->GradeLevel()), 2);
+}
+
+void TestWindows::namesAreListedSorted()
+{
+    for (const QString& name : {u"bob"_qs, u"Alice"_qs, u"carl"_qs, u""_qs, u"alice"_qs})
+        add({name, u"1"_qs});
+    QStringList shown;
+    for (int i = 0; i < list().ListCount(); ++i)
+        shown << list().List(i);
+    QCOMPARE(shown, (QStringList{u""_qs, u"Alice"_qs, u"alice"_qs, u"bob"_qs, u"carl"_qs}));
+    for (int i = 0; i < list().ListCount(); ++i)
+        QCOMPARE(record(list().ItemData(i))->StudentName(), list().List(i));
+}
+
+void TestWindows::sameNamesAreToldApartByItemData()
+{
+    add({u"Sam"_qs, u"10"_qs});
+    add({u"Sam"_qs, u"20"_qs});
+    selectByData(2);
+    whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QCOMPARE(w.txtUnits->Text(), u"20"_qs);
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
+    whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QCOMPARE(w.txtUnits->Text(), u"20"_qs);
+                          QTest::mouseClick(w.cmdAction, Qt::LeftButton);
+                      });
+    QCOMPARE(list().ListCount(), 1);
+    QCOMPARE(list().ItemData(0), 1);
+    QCOMPARE(int(record(1)->UnitsCompleted()), 10);
+    QCOMPARE(student()->students()->Count(), 1);
+}
+
+void TestWindows::displayShowsEveryFieldWithoutLeftovers()
+{
+    add({u"Full"_qs, u"42"_qs, 3, 2, u"Highland"_qs, true});
+    add({u"Bare"_qs, u""_qs, 0, -1, u""_qs, false});
+    selectByData(1);
+    whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QCOMPARE(w.txtName->Text(), u"Full"_qs);
+                          QCOMPARE(w.txtUnits->Text(), u"42"_qs);
+                          QVERIFY(w.optLevel[3].Value());
+                          QCOMPARE(w.lstMajor->Text(), u"Computer Information Systems"_qs);
+                          QCOMPARE(w.cboSchool->Text(), u"Highland"_qs);
+                          QCOMPARE(w.cboSchool->ListIndex(), 1);
+                          QCOMPARE(w.chkDeans->Value(), 1);
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
+    selectByData(2);
+    whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QCOMPARE(w.txtName->Text(), u"Bare"_qs);
+                          QCOMPARE(w.txtUnits->Text(), u"0"_qs);
+                          QVERIFY(w.optLevel[0].Value());
+                          QVERIFY(!w.optLevel[3].Value());
+                          QCOMPARE(w.lstMajor->ListIndex(), -1);
+                          QCOMPARE(w.cboSchool->Text(), QString());
+                          QCOMPARE(w.cboSchool->ListIndex(), -1);
+                          QCOMPARE(w.chkDeans->Value(), 0);
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
+}
+
+void TestWindows::displayModeHidesTheActionButton()
+{
+    add({u"Dee"_qs, u"3"_qs});
+    selectByData(1);
+    whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QVERIFY(!w.cmdAction->isVisible());
+                          QCOMPARE(w.cmdAction->Caption(), u"Student Display"_qs);
+                          // Fields stay editable, and Enter has no button to press.
+                          QVERIFY(!w.txtName->isReadOnly() && w.txtName->isEnabled());
+                          QTest::keyClicks(w.txtName, u"x"_qs);
+                          QTest::keyClick(w.txtName, Qt::Key_Return);
+                          QVERIFY(w.isVisible());
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
+    QCOMPARE(list().ListCount(), 1);
+    QCOMPARE(record(1)->StudentName(), u"Dee"_qs); // display has no save
+}
+
+void TestWindows::removeDeletesExactlyTheSelected()
+{
+    for (const QString& name : {u"Ada"_qs, u"Ben"_qs, u"Cy"_qs})
+        add({name, u"1"_qs});
+    selectByData(2);
+    whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QVERIFY(w.cmdAction->isVisible());
+                          QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_qs);
+                          QCOMPARE(w.txtName->Text(), u"Ben"_qs);
+                          QTest::mouseClick(w.cmdAction, Qt::LeftButton);
+                      });
+    QCOMPARE(list().ListCount(), 2);
+    QCOMPARE(list().List(0), u"Ada"_qs);
+    QCOMPARE(list().ItemData(0), 1);
+    QCOMPARE(list().List(1), u"Cy"_qs);
+    QCOMPARE(list().ItemData(1), 3);
+    QVERIFY(!student()->students()->Item(u" 1"_qs)->StudentName().isEmpty());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, record(2));
+}
+
+void TestWindows::codesAreNeverReused()
+{
+    for (const QString& name : {u"A"_qs, u"B"_qs, u"C"_qs})
+        add({name, u"1"_qs});
+    for (int data : {3, 2}) {
+        selectByData(data);
+        whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
+                          [](frmStudent& w) { QTest::mouseClick(w.cmdAction, Qt::LeftButton); });
+    }
+    add({u"D"_qs, u"1"_qs});
+    QCOMPARE(list().ItemData(list().NewIndex()), 4);
+}
+
+void TestWindows::cancelStoresNothing()
+{
+    whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QTest::keyClicks(w.txtName, u"Never"_qs);
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
+    QCOMPARE(list().ListCount(), 0);
+    add({u"Kept"_qs, u"1"_qs});
+    QCOMPARE(list().ItemData(0), 1); // the cancelled add used no code
+    list().setListIndex(0);
+    whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
+                      [](frmStudent& w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
+    QCOMPARE(list().ListCount(), 1);
+    QCOMPARE(student()->students()->Count(), 1);
+}
+
+void TestWindows::unknownModeSetsNothingUp()
+{
+    add({u"Eve"_qs, u"9"_qs});
+    list().setListIndex(0);
+    whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
+                      [](frmStudent& w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
+    for (const QString& mode : {u"a"_qs, u"AD"_qs, u""_qs}) {
+        whileStudentShown(
+            [&] {
+                student()->setAction(mode);
+                student()->Show(ShowMode::Modal);
+            },
+            [](frmStudent& w) {
+                QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_qs);
+                QVERIFY(w.cmdAction->isVisible());
+                QCOMPARE(w.txtName->Text(), u"Eve"_qs);
+                // The button does nothing in an unknown mode but hide the window.
+                QTest::mouseClick(w.cmdAction, Qt::LeftButton);
+            });
+        QCOMPARE(list().ListCount(), 1);
+    }
+}
+
+void TestWindows::enterInNameAddsAtOnce()
+{
+    whileStudentShown([this] { QTest::keyClick(main().cmdAdd, Qt::Key_Return); },
+                      [](frmStudent& w) {
+                          QCOMPARE(QApplication::focusWidget(), w.txtName);
+                          QTest::keyClicks(w.txtName, u"Quick"_qs);
+                          QTest::keyClick(w.txtName, Qt::Key_Return);
+                      });
+    QCOMPARE(list().ListCount(), 1);
+    QCOMPARE(record(1)->StudentName(), u"Quick"_qs);
+}
+
+void TestWindows::noSelection_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<bool>("withEntries");
+    QTest::newRow("display, empty list")
+        << u"cmdDisplay"_qs << u"Please Select Item from list"_qs << false;
+    QTest::newRow("remove, empty list")
+        << u"cmdRemove"_qs << u"Please Select Item from the list"_qs << false;
+    QTest::newRow("display, none selected")
+        << u"cmdDisplay"_qs << u"Please Select Item from list"_qs << true;
+    QTest::newRow("remove, none selected")
+        << u"cmdRemove"_qs << u"Please Select Item from the list"_qs << true;
+}
+
+void TestWindows::noSelection()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, prompt);
+    QFETCH(bool, withEntries);
+    if (withEntries) {
+        add({u"Some"_qs, u"1"_qs});
+        list().setListIndex(-1);
+    }
+    const bool studentWindowExisted = student() != nullptr;
+    QTest::mouseClick(main().findChild<QPushButton *>(button), Qt::LeftButton);
+    QCOMPARE(m_services->messages.size(), std::size_t(1));
+    QCOMPARE(m_services->messages[0].prompt, prompt);
+    QCOMPARE(m_services->messages[0].title, u"Student Information"_qs);
+    QCOMPARE(student() != nullptr, studentWindowExisted);
+    QVERIFY(!student() || !student()->isVisible());
+}
+
+void TestWindows::aboutBoxOpensAndCloses()
+{
+    QAction *about = main().mnuAbout;
+    frmAbout *first = nullptr;
+    for (int round = 0; round < 3; ++round) {
+        bool shown = false;
+        bool closedByKey = false;
+        testing::whenVisible(
+            [this] { return m_forms->frmAbout.existing(); },
+            [&] {
+                frmAbout& box = *m_forms->frmAbout.existing();
+                const auto guard = hideAfterwards(box);
+                QApplication::setActiveWindow(&box);
+                shown = true;
+                if (!first)
+                    first = &box;
+                QCOMPARE(&box, first); // the same window again
+                QCOMPARE(QApplication::focusWidget(), box.cmdOK);
+                QTest::keyClick(box.cmdOK, Qt::Key_Escape);
+                QVERIFY(box.isVisible());
+                const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Space, Qt::Key_K};
+                QWidget *target =
+                    round == 2 ? static_cast<QWidget *>(&box) : static_cast<QWidget *>(box.cmdOK);
+                QTest::keyClick(target, keys[round], round == 2 ? Qt::AltModifier : Qt::NoModifier);
+                // An access key presses the button with a short animation.
+                closedByKey = QTest::qWaitFor([&box] { return !box.isVisible(); }, 1000);
+            });
+        about->trigger();
+        QVERIFY(shown);
+        QVERIFY2(closedByKey, qPrintable(QStringLiteral("key %1 left the box open").arg(round)));
+        QVERIFY(!m_forms->frmAbout->isVisible());
+        QVERIFY(m_forms->frmAbout.isLoaded());
+    }
+    // The close box unloads it; the next request builds it afresh with the same content.
+    testing::whenVisible([this] { return m_forms->frmAbout.existing(); },
+                         [this] { m_forms->frmAbout.existing()->close(); });
+    about->trigger();
+    QVERIFY(!m_forms->frmAbout.isLoaded());
+    testing::whenVisible([this] { return m_forms->frmAbout.existing(); },
+                         [this] {
+                             frmAbout& box = *m_forms->frmAbout.existing();
+                             const auto guard = hideAfterwards(box);
+                             QCOMPARE(box.lblVersion->text(), u"Version 1.0"_qs);
+                             QVERIFY(!box.imgBooks->picture().isNull());
+                             QTest::mouseClick(box.cmdOK, Qt::LeftButton);
+                         });
+    about->trigger();
+}
+
+void TestWindows::exitEndsTheProgram_data()
+{
+    QTest::addColumn<int>("path");
+    QTest::addColumn<bool>("studentOpened");
+    for (bool opened : {false, true}) {
+        QTest::addRow("button%s", opened ? ", student window used" : "") << 0 << opened;
+        QTest::addRow("menu%s", opened ? ", student window used" : "") << 1 << opened;
+        QTest::addRow("close box%s", opened ? ", student window used" : "") << 2 << opened;
+    }
+}
+
+void TestWindows::exitEndsTheProgram()
+{
+    QFETCH(int, path);
+    QFETCH(bool, studentOpened);
+    if (studentOpened)
+        add({u"Gone"_qs, u"1"_qs});
+    QPointer<frmStudent> studentWindow = student();
+    QPointer<frmMain> mainWindow = &main();
+    switch (path) {
+    case 0:
+        QTest::mouseClick(main().cmdExit, Qt::LeftButton);
+        break;
+    case 1:
+        main().mnuFileExit->trigger();
+        break;
+    default:
+        main().close();
+        break;
+    }
+    QVERIFY(hasEnded());
+    QCOMPARE(m_services->ends, 1);
+    QVERIFY(!m_forms->frmMain.isLoaded());
+    QVERIFY(!m_forms->frmStudent.isLoaded());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!mainWindow);
+    QVERIFY(!studentWindow);
+    // Once ended, no further handler runs.
+    int ran = 0;
+    dispatch([&ran] { ++ran; });
+    QCOMPARE(ran, 0);
+}
+
+void TestWindows::closeBoxOfStudentWindowKeepsRecords()
+{
+    add({u"Stay"_qs, u"8"_qs});
+    whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QTest::keyClicks(w.txtName, u"Typed"_qs);
+                          w.close();
+                      });
+    QVERIFY(m_forms->frmStudent.isLoaded());
+    QCOMPARE(list().ListCount(), 1);
+    list().setListIndex(0);
+    whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QCOMPARE(w.txtUnits->Text(), u"8"_qs);
+                          w.close();
+                      });
+    QVERIFY(m_services->errors.empty());
+}
+
+void TestWindows::failedAddIsTakenBack_data()
+{
+    QTest::addColumn<QString>("units");
+    QTest::newRow("just too large") << u"32767.5"_qs;
+    QTest::newRow("large") << u"40000"_qs;
+    QTest::newRow("exponent") << u"1e9"_qs;
+    QTest::newRow("too small") << u"-32769"_qs;
+    QTest::newRow("beyond double") << u"1e999"_qs;
+}
+
+void TestWindows::failedAddIsTakenBack()
+{
+    QFETCH(QString, units);
+    add({u"Before"_qs, u"1"_qs});
+    list().setListIndex(0);
+    whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                      [&](frmStudent& w) {
+                          QTest::keyClicks(w.txtName, u"Aaron"_qs);
+                          QTest::keyClicks(w.txtUnits, units);
+                          QTest::mouseClick(w.cmdAction, Qt::LeftButton);
+                          // Still open with what was typed; the list is as it was.
+                          QVERIFY(w.isVisible());
+                          QCOMPARE(w.txtName->Text(), u"Aaron"_qs);
+                          QCOMPARE(w.txtUnits->Text(), units);
+                          QCOMPARE(list().ListCount(), 1);
+                          QCOMPARE(list().ListIndex(), 0);
+                          QCOMPARE(w.students()->Count(), 1);
+                          w.txtUnits->clear();
+                          QTest::keyClicks(w.txtUnits, u"12"_qs);
+                          QTest::mouseClick(w.cmdAction, Qt::LeftButton);
+                      });
+    QCOMPARE(m_services->errors, std::vector<ErrorKind>{ErrorKind::Overflow});
+    QCOMPARE(m_services->messages.size(), std::size_t(1));
+    QCOMPARE(m_services->messages[0].title, u"Student Information"_qs);
+    QCOMPARE(list().ListCount(), 2);
+    QCOMPARE(list().List(0), u"Aaron"_qs);
+    QCOMPARE(list().ItemData(0), 3); // code 2 was used up by the failed add
+    QCOMPARE(int(record(3)->UnitsCompleted()), 12);
+}
+
+void TestWindows::labelAccessKeysFocusTheirFields()
+{
+    whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QApplication::setActiveWindow(&w);
+                          QTest::keyClick(&w, Qt::Key_U, Qt::AltModifier);
+                          QCOMPARE(QApplication::focusWidget(), w.txtUnits);
+                          QTest::keyClick(&w, Qt::Key_N, Qt::AltModifier);
+                          QCOMPARE(QApplication::focusWidget(), w.txtName);
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
+}
+
+void TestWindows::messageBoxDoesNotResetTheWindow()
+{
+    setMessageBox(std::make_unique<ScreenMessageBox>());
+    bool boxSeen = false;
+    whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                      [&](frmStudent& w) {
+                          QTest::keyClicks(w.txtName, u"Half typed"_qs);
+                          testing::whenVisible([] { return QApplication::activeModalWidget(); },
+                                               [&] {
+                                                   auto *box = qobject_cast<QMessageBox *>(
+                                                       QApplication::activeModalWidget());
+                                                   boxSeen = box != nullptr;
+                                                   if (box)
+                                                       box->button(QMessageBox::Ok)->click();
+                                               });
+                          w.mnuPrintStudent->trigger(); // units missing: a message box
+                          QApplication::setActiveWindow(&w);
+                          QTest::qWait(20);
+                          QCOMPARE(w.txtName->Text(), u"Half typed"_qs);
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
+    QVERIFY(boxSeen);
+}
+
+void TestWindows::layoutMatchesTheDesign()
+{
+    // Client areas and a few anchors, in pixels at 15 twips each.
+    QCOMPARE(main().client()->size(), QSize(371, 213));
+    QCOMPARE(main().cmdAdd->geometry(), QRect(272, 16, 81, 33));
+    QCOMPARE(main().lstStudent->geometry(), QRect(56, 32, 177, 56));
+    QCOMPARE(main().windowTitle(), u"Student Information"_qs);
+    whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                      [](frmStudent& w) {
+                          QCOMPARE(w.client()->size(), QSize(352, 260));
+                          QCOMPARE(w.cmdAction->geometry(), QRect(256, 160, 81, 41));
+                          QCOMPARE(w.optLevel[3].parentWidget(), w.fraGrade);
+                          QCOMPARE(w.lstMajor->parentWidget(), w.client());
+                          QCOMPARE(w.cmdAction->Caption(), u"Add Student"_qs);
+                          QVERIFY(w.menuBar()->isVisible());
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
+    // Tab order from the name box runs through the grade level to the buttons.
+    whileStudentShown(
+        [this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+        [](frmStudent& w) {
+            QStringList order;
+            QWidget *widget = w.txtName;
+            for (int i = 0; i < 10; ++i) {
+                order << widget->objectName();
+                widget = widget->nextInFocusChain();
+                while (!(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy())
+                    widget = widget->nextInFocusChain();
+            }
+            QCOMPARE(order, (QStringList{u"txtName"_qs, u"optLevel_0"_qs, u"optLevel_1"_qs,
+                                         u"optLevel_2"_qs, u"optLevel_3"_qs, u"txtUnits"_qs,
+                                         u"lstMajor"_qs, u"chkDeans"_qs, u"cboSchool_edit"_qs,
+                                         u"cmdAction"_qs}));
+            QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+        });
+}
+
+SI_TEST_MAIN(TestWindows)
 #include "tst_windows.moc"

@@ -1,0 +1,43 @@
+# Install layout for a Linux desktop and the Debian package built from it.
+include(GNUInstallDirs)
+
+set(SI_APP_ID org.margaretellis.StudentInformation)
+set(SI_DESKTOP_DIR ${PROJECT_SOURCE_DIR}/app/desktop)
+set(SI_ICON_DIR ${PROJECT_SOURCE_DIR}/app/icons/hicolor)
+
+install(TARGETS student-information RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(FILES ${SI_DESKTOP_DIR}/${SI_APP_ID}.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${SI_DESKTOP_DIR}/${SI_APP_ID}.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Themes look icons up by the desktop entry's Icon key, so the files take the id's name.
+foreach(size 16x16 32x32 64x64)
+    install(FILES ${SI_ICON_DIR}/${size}/apps/student-information.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps
+        RENAME ${SI_APP_ID}.png)
+endforeach()
+
+set(CPACK_PACKAGE_NAME student-information)
+set(CPACK_PACKAGE_VENDOR "Margaret Ellis")
+set(CPACK_PACKAGE_CONTACT "Margaret Ellis <maintainers@users.noreply.c-seed-5f4c6e20.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keep a list of students and print their reports")
+set(CPACK_PACKAGE_DESCRIPTION "Student Information keeps a list of students while it runs: name, units
+completed, major, school, grade level and dean's list. It prints a report
+for one student and the list of schools. Nothing is saved to disk.")
+# The fourth part of the project version is Windows resource style; packages use three.
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_GENERATOR DEB)
+# Source tarballs leave out git data and build trees.
+set(CPACK_SOURCE_IGNORE_FILES "^${PROJECT_SOURCE_DIR}/([.]git|build[^/]*|out)/")
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+
+include(CPack)
