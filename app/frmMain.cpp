@@ -45,6 +45,7 @@ frmMain::frmMain(Forms& forms)
                              Sorting::Sorted);
     Label1 = new Label(c, QStringLiteral("Label1"), QStringLiteral("Students:"),
                        twipsRect(840, 240, 2175, 255));
+    lstStudent->setAccessibleName(QStringLiteral("Students"));
     setTabOrder({cmdAdd, cmdRemove, cmdDisplay, cmdExit, lstStudent, Label1});
     setDefaultButton(cmdAdd);
 

@@ -12,6 +12,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Student Information"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
+    // Lets desktop shells match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.margaretellis.StudentInformation"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/student-information.ico")));
     platform::installDefaultFont();
     // The main window's close box and Exit end the program, not the last window closing.

@@ -43,6 +43,7 @@ Form::Form(const FormGeometry& geometry) : m_geometry(geometry)
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(geometry.caption);
+    setAccessibleName(geometry.caption);
 
     Qt::WindowFlags flags = Qt::Window;
     switch (geometry.border) {

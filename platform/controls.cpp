@@ -200,6 +200,13 @@ ComboBox::ComboBox(QWidget *parent, const QString& name, QRect twips, Sorting so
             [this](QListWidgetItem *entry) { setListIndex(m_list->row(entry)); });
 }
 
+void ComboBox::setAccessibleNames(const QString &name)
+{
+    setAccessibleName(name);
+    m_edit->setAccessibleName(name);
+    m_list->setAccessibleName(name);
+}
+
 void ComboBox::selectMatching()
 {
     const int match = m_list->findExact(m_edit->text());
@@ -407,6 +414,8 @@ Label::Label(QWidget *parent, const QString& name, const QString& caption, QRect
     if (partner) {
         setText(caption);
         setBuddy(partner);
+        if (partner->accessibleName().isEmpty())
+            partner->setAccessibleName(withoutAccessKey(caption));
     } else {
         setText(withoutAccessKey(caption));
     }

@@ -91,6 +91,9 @@ public:
     void setItemData(int index, std::int32_t value) { m_list->setItemData(index, value); }
     void SetFocus() { m_edit->setFocus(Qt::OtherFocusReason); }
 
+    // Screen readers announce the edit field and the list by this name.
+    void setAccessibleNames(const QString &name);
+
     QLineEdit *editField() const { return m_edit; }
     ListBox *listPart() const { return m_list; }
 

@@ -56,6 +56,10 @@ frmStudent::frmStudent(ListBox& lstStudent)
     cmdCancel = new CommandButton(c, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"),
                                   twipsRect(3840, 3120, 1215, 495));
 
+    // The frames drawn around these controls name them.
+    lstMajor->setAccessibleName(fraMajor->title());
+    cboSchool->setAccessibleNames(fraSchool->title());
+
     setTabOrder({txtName, fraGrade, &optLevel[0], &optLevel[1], &optLevel[2], &optLevel[3],
                  txtUnits, lstMajor, chkDeans, cboSchool, cmdAction, lblName, lblUnits, fraMajor,
                  fraSchool, cmdCancel});
