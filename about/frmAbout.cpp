@@ -29,7 +29,7 @@ frmAbout::frmAbout()
 
     lblVersion = new Label(c, QStringLiteral("lblVersion"), QStringLiteral("Version 1.0"),
                            twipsRect(600, 1560, 1455, 255));
-    lblDate = new Label(c, QStringLiteral("lblDate"), QStringLiteral("\u00a9 2026"),
+    lblDate = new Label(c, QStringLiteral("lblDate"), QStringLiteral("Copyright \u00a9 2026"),
                         twipsRect(600, 1800, 1335, 255));
     lblAbout = new Label(c, QStringLiteral("lblAbout"), QStringLiteral("Written by Margaret Ellis"),
                          twipsRect(600, 2280, 2535, 255));

@@ -24,7 +24,7 @@ Forms::~Forms()
     delete frmAbout.existing();
 }
 
-frmMain::frmMain(Forms& forms)
+frmMain::frmMain(Forms &forms)
     : Form({QStringLiteral("Student Information"), 5565, 3195, BorderStyle::Sizable,
             CloseAction::Custom}),
       m_forms(forms)

@@ -12,7 +12,7 @@ class frmMain : public platform::Form
     Q_OBJECT
 
 public:
-    explicit frmMain(Forms& forms);
+    explicit frmMain(Forms &forms);
 
     platform::CommandButton *cmdAdd;
     platform::CommandButton *cmdRemove;
@@ -34,5 +34,5 @@ private:
     void mnuFileExit_Click();
     void mnuAbout_Click();
 
-    Forms& m_forms;
+    Forms &m_forms;
 };

@@ -39,7 +39,7 @@ void installDefaultFont()
     QApplication::setFont(font);
 }
 
-Form::Form(const FormGeometry& geometry) : m_geometry(geometry)
+Form::Form(const FormGeometry &geometry) : m_geometry(geometry)
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(geometry.caption);
@@ -105,7 +105,7 @@ void Form::placeOnFirstShow()
 
 void Form::focusFirstControl()
 {
-    for (const auto& widget : m_tabOrder) {
+    for (const auto &widget : m_tabOrder) {
         if (widget && widget->isVisibleTo(this) && widget->isEnabled() &&
             (widget->focusPolicy() & Qt::TabFocus)) {
             widget->setFocus(Qt::TabFocusReason);
@@ -190,7 +190,7 @@ void Form::setTabOrder(std::initializer_list<QWidget *> order)
     }
 }
 
-QMenu *Form::addMenu(const QString& objectName, const QString& caption)
+QMenu *Form::addMenu(const QString &objectName, const QString &caption)
 {
     if (!m_menuBar) {
         m_menuBar = new QMenuBar(this);
@@ -204,7 +204,7 @@ QMenu *Form::addMenu(const QString& objectName, const QString& caption)
     return menu;
 }
 
-QAction *Form::addMenuItem(QMenu *menu, const QString& objectName, const QString& caption,
+QAction *Form::addMenuItem(QMenu *menu, const QString &objectName, const QString &caption,
                            std::function<void()> handler)
 {
     QAction *action = menu->addAction(caption);
@@ -214,7 +214,7 @@ QAction *Form::addMenuItem(QMenu *menu, const QString& objectName, const QString
     return action;
 }
 
-QAction *Form::addMenuSeparator(QMenu *menu, const QString& objectName)
+QAction *Form::addMenuSeparator(QMenu *menu, const QString &objectName)
 {
     QAction *separator = menu->addSeparator();
     separator->setObjectName(objectName);

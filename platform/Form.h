@@ -60,7 +60,7 @@ class Form : public QWidget
     Q_OBJECT
 
 public:
-    explicit Form(const FormGeometry& geometry);
+    explicit Form(const FormGeometry &geometry);
     ~Form() override;
     Q_DISABLE_COPY_MOVE(Form)
 
@@ -82,10 +82,10 @@ public:
     // Focus order, first to last; controls that take no focus are skipped.
     void setTabOrder(std::initializer_list<QWidget *> order);
 
-    QMenu *addMenu(const QString& objectName, const QString& caption);
-    QAction *addMenuItem(QMenu *menu, const QString& objectName, const QString& caption,
+    QMenu *addMenu(const QString &objectName, const QString &caption);
+    QAction *addMenuItem(QMenu *menu, const QString &objectName, const QString &caption,
                          std::function<void()> handler);
-    QAction *addMenuSeparator(QMenu *menu, const QString& objectName);
+    QAction *addMenuSeparator(QMenu *menu, const QString &objectName);
     QMenuBar *menuBar() const { return m_menuBar; }
 
     // Runs handler through the error-handling path whenever button is clicked.
@@ -97,7 +97,7 @@ Q_SIGNALS:
 protected:
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
-    virtual void Form_Unload(int& Cancel) { Q_UNUSED(Cancel); }
+    virtual void Form_Unload(int &Cancel) { Q_UNUSED(Cancel); }
     // The close box with CloseAction::Custom.
     virtual void closeBoxPressed() {}
 
@@ -133,7 +133,7 @@ public:
     ~FormInstance() { delete m_form.data(); }
     Q_DISABLE_COPY_MOVE(FormInstance)
 
-    T& get()
+    T &get()
     {
         if (!isLoaded()) {
             m_form = m_factory().release();
@@ -141,7 +141,7 @@ public:
         }
         return *m_form;
     }
-    T& operator*() { return get(); }
+    T &operator*() { return get(); }
     T *operator->() { return &get(); }
     bool isLoaded() const { return m_form && !m_form->isUnloaded(); }
     // The live window without creating one.

@@ -24,17 +24,17 @@ public:
         using value_type = Reference;
         using difference_type = std::ptrdiff_t;
         using pointer = const Reference *;
-        using reference = const Reference&;
+        using reference = const Reference &;
 
         const_iterator() = default;
         explicit const_iterator(
             typename std::list<std::pair<QString, Reference>>::const_iterator it)
             : m_it(it)
         {}
-        const Reference& operator*() const { return m_it->second; }
+        const Reference &operator*() const { return m_it->second; }
         const Reference *operator->() const { return &m_it->second; }
-        const QString& key() const { return m_it->first; }
-        const_iterator& operator++()
+        const QString &key() const { return m_it->first; }
+        const_iterator &operator++()
         {
             ++m_it;
             return *this;
@@ -45,18 +45,18 @@ public:
             ++m_it;
             return copy;
         }
-        bool operator==(const const_iterator& other) const = default;
+        bool operator==(const const_iterator &other) const = default;
 
     private:
         typename std::list<std::pair<QString, Reference>>::const_iterator m_it;
     };
 
     KeyedCollection() = default;
-    KeyedCollection(const KeyedCollection&) = delete;
-    KeyedCollection& operator=(const KeyedCollection&) = delete;
+    KeyedCollection(const KeyedCollection &) = delete;
+    KeyedCollection &operator=(const KeyedCollection &) = delete;
 
     // Adds at the end; a key already present fails and stores nothing.
-    void add(const Reference& item, const QString& key)
+    void add(const Reference &item, const QString &key)
     {
         if (m_index.contains(key))
             throw RuntimeError(ErrorKind::DuplicateKey,
@@ -66,16 +66,16 @@ public:
         m_index.insert(key, std::prev(m_entries.end()));
     }
 
-    Reference item(const QString& key) const { return find(key)->second; }
+    Reference item(const QString &key) const { return find(key)->second; }
 
-    void remove(const QString& key)
+    void remove(const QString &key)
     {
         const auto it = find(key);
         m_index.remove(key);
         m_entries.erase(it);
     }
 
-    bool contains(const QString& key) const { return m_index.contains(key); }
+    bool contains(const QString &key) const { return m_index.contains(key); }
     int count() const { return static_cast<int>(m_entries.size()); }
 
     const_iterator begin() const { return const_iterator(m_entries.cbegin()); }
@@ -84,7 +84,7 @@ public:
 private:
     using Entries = std::list<std::pair<QString, Reference>>;
 
-    typename Entries::iterator find(const QString& key) const
+    typename Entries::iterator find(const QString &key) const
     {
         const auto found = m_index.constFind(key);
         if (found == m_index.cend())

@@ -6,7 +6,7 @@ namespace platform {
 
 namespace {
 
-std::unique_ptr<MessageBoxService>& current()
+std::unique_ptr<MessageBoxService> &current()
 {
     static std::unique_ptr<MessageBoxService> service = std::make_unique<ScreenMessageBox>();
     return service;
@@ -19,7 +19,7 @@ QString applicationTitle()
     return QStringLiteral("Student Information");
 }
 
-void ScreenMessageBox::show(const QString& prompt, const QString& title)
+void ScreenMessageBox::show(const QString &prompt, const QString &title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok);
     // A name such as "<b>x</b>" must be shown as typed, not as rich text.
@@ -29,7 +29,7 @@ void ScreenMessageBox::show(const QString& prompt, const QString& title)
     box.exec();
 }
 
-MessageBoxService& messageBox()
+MessageBoxService &messageBox()
 {
     return *current();
 }
@@ -41,7 +41,7 @@ std::unique_ptr<MessageBoxService> setMessageBox(std::unique_ptr<MessageBoxServi
     return previous;
 }
 
-void MsgBox(const QString& prompt, int buttons, const std::optional<QString>& title)
+void MsgBox(const QString &prompt, int buttons, const std::optional<QString> &title)
 {
     Q_UNUSED(buttons);
     messageBox().show(prompt, title.value_or(applicationTitle()));

@@ -16,23 +16,23 @@ class MessageBoxService
 public:
     virtual ~MessageBoxService() = default;
     // Shows prompt with an OK button and no icon; returns once dismissed.
-    virtual void show(const QString& prompt, const QString& title) = 0;
+    virtual void show(const QString &prompt, const QString &title) = 0;
 };
 
 // A real, application-modal QMessageBox that always shows plain text.
 class ScreenMessageBox final : public MessageBoxService
 {
 public:
-    void show(const QString& prompt, const QString& title) override;
+    void show(const QString &prompt, const QString &title) override;
 };
 
-MessageBoxService& messageBox();
+MessageBoxService &messageBox();
 
 // Installs a service and returns the previous one (tests swap in a recorder).
 std::unique_ptr<MessageBoxService> setMessageBox(std::unique_ptr<MessageBoxService> service);
 
 // buttons 0 is the only value the program uses: OK, no icon.
-void MsgBox(const QString& prompt, int buttons = 0,
-            const std::optional<QString>& title = std::nullopt);
+void MsgBox(const QString &prompt, int buttons = 0,
+            const std::optional<QString> &title = std::nullopt);
 
 } // namespace platform

@@ -44,6 +44,7 @@ private:
     void moveToNextZone();
     void moveToColumn(int column);
     void newLine();
+    void startPendingPage();
 
     QPainter m_painter;
     QPagedPaintDevice *m_device = nullptr;
@@ -54,6 +55,7 @@ private:
     qreal m_pageHeight = 0;
     qreal m_x = 0;
     qreal m_y = 0;
+    bool m_pagePending = false;
 };
 
 // The system's default printer (CUPS on Linux).

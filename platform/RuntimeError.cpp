@@ -2,7 +2,7 @@
 
 namespace platform {
 
-RuntimeError::RuntimeError(ErrorKind kind, const QString& message)
+RuntimeError::RuntimeError(ErrorKind kind, const QString &message)
     : std::runtime_error(message.toStdString()), m_kind(kind), m_message(message)
 {}
 
@@ -13,13 +13,13 @@ RuntimeError RuntimeError::overflow()
                                        "hold."));
 }
 
-RuntimeError RuntimeError::typeMismatch(const QString& text)
+RuntimeError RuntimeError::typeMismatch(const QString &text)
 {
     return RuntimeError(ErrorKind::TypeMismatch,
                         QStringLiteral("Type mismatch: \"%1\" is not a number.").arg(text));
 }
 
-RuntimeError RuntimeError::invalidArgument(const QString& what)
+RuntimeError RuntimeError::invalidArgument(const QString &what)
 {
     return RuntimeError(ErrorKind::InvalidArgument,
                         QStringLiteral("Invalid procedure call or argument: %1.").arg(what));

@@ -21,14 +21,14 @@ enum class ErrorKind {
 class RuntimeError : public std::runtime_error
 {
 public:
-    RuntimeError(ErrorKind kind, const QString& message);
+    RuntimeError(ErrorKind kind, const QString &message);
 
     ErrorKind kind() const noexcept { return m_kind; }
-    const QString& message() const noexcept { return m_message; }
+    const QString &message() const noexcept { return m_message; }
 
     static RuntimeError overflow();
-    static RuntimeError typeMismatch(const QString& text);
-    static RuntimeError invalidArgument(const QString& what);
+    static RuntimeError typeMismatch(const QString &text);
+    static RuntimeError invalidArgument(const QString &what);
 
 private:
     ErrorKind m_kind;

@@ -28,7 +28,7 @@ QCollator makeCollator()
     return collator;
 }
 
-void place(QWidget *widget, const QString& name, QRect twips)
+void place(QWidget *widget, const QString &name, QRect twips)
 {
     widget->setObjectName(name);
     widget->setGeometry(twips);
@@ -57,19 +57,19 @@ QString withoutAccessKey(QString caption)
 
 } // namespace
 
-int compareListTexts(const QString& left, const QString& right)
+int compareListTexts(const QString &left, const QString &right)
 {
     static const QCollator collator = makeCollator();
     return collator.compare(left, right);
 }
 
-TextBox::TextBox(QWidget *parent, const QString& name, QRect twips) : QLineEdit(parent)
+TextBox::TextBox(QWidget *parent, const QString &name, QRect twips) : QLineEdit(parent)
 {
     place(this, name, twips);
     setMaxLength(std::numeric_limits<int>::max());
 }
 
-ListBox::ListBox(QWidget *parent, const QString& name, QRect twips, Sorting sorting)
+ListBox::ListBox(QWidget *parent, const QString &name, QRect twips, Sorting sorting)
     : QListWidget(parent), m_sorting(sorting)
 {
     place(this, name, twips);
@@ -86,7 +86,7 @@ void ListBox::checkIndex(int index) const
             QStringLiteral("list position %1 does not exist").arg(index));
 }
 
-void ListBox::AddItem(const QString& text)
+void ListBox::AddItem(const QString &text)
 {
     int position = count();
     if (m_sorting == Sorting::Sorted) {
@@ -165,7 +165,7 @@ QString ListBox::Text() const
     return index < 0 ? QString() : item(index)->text();
 }
 
-int ListBox::findExact(const QString& text) const
+int ListBox::findExact(const QString &text) const
 {
     for (int i = 0; i < count(); ++i) {
         if (item(i)->text() == text)
@@ -174,12 +174,12 @@ int ListBox::findExact(const QString& text) const
     return -1;
 }
 
-void ListBox::setText(const QString& value)
+void ListBox::setText(const QString &value)
 {
     setListIndex(findExact(value));
 }
 
-ComboBox::ComboBox(QWidget *parent, const QString& name, QRect twips, Sorting sorting)
+ComboBox::ComboBox(QWidget *parent, const QString &name, QRect twips, Sorting sorting)
     : QWidget(parent), m_edit(new QLineEdit(this)),
       m_list(new ListBox(this, name + QStringLiteral("_list"), QRect(), sorting))
 {
@@ -214,7 +214,7 @@ void ComboBox::selectMatching()
         m_list->setListIndex(match);
 }
 
-void ComboBox::setText(const QString& value)
+void ComboBox::setText(const QString &value)
 {
     m_edit->setText(value);
     selectMatching();
@@ -245,7 +245,7 @@ bool ComboBox::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-CheckBox::CheckBox(QWidget *parent, const QString& name, const QString& caption, QRect twips)
+CheckBox::CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect twips)
     : QCheckBox(caption, parent)
 {
     place(this, name, twips);
@@ -282,7 +282,7 @@ void CheckBox::nextCheckState()
     setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
 }
 
-OptionButton::OptionButton(OptionArray& array, int index, QWidget *parent, const QString& caption,
+OptionButton::OptionButton(OptionArray &array, int index, QWidget *parent, const QString &caption,
                            QRect twips)
     : QRadioButton(caption, parent), m_array(array), m_index(index)
 {
@@ -322,20 +322,20 @@ void OptionButton::keyPressEvent(QKeyEvent *event)
     }
     const int count = m_array.count();
     const int next = (m_index + step + count) % count;
-    OptionButton& target = m_array[next];
+    OptionButton &target = m_array[next];
     target.setFocus(Qt::TabFocusReason);
     target.click();
     event->accept();
 }
 
-OptionButton *OptionArray::add(QWidget *parent, const QString& caption, QRect twips)
+OptionButton *OptionArray::add(QWidget *parent, const QString &caption, QRect twips)
 {
     auto *button = new OptionButton(*this, count(), parent, caption, twips);
     m_buttons.push_back(button);
     return button;
 }
 
-OptionButton& OptionArray::operator[](int index) const
+OptionButton &OptionArray::operator[](int index) const
 {
     if (index < 0 || index >= count())
         throw RuntimeError::invalidArgument(
@@ -357,7 +357,7 @@ void OptionArray::select(int index, bool fromUser)
         m_click(static_cast<std::int16_t>(index));
 }
 
-CommandButton::CommandButton(QWidget *parent, const QString& name, const QString& caption,
+CommandButton::CommandButton(QWidget *parent, const QString &name, const QString &caption,
                              QRect twips)
     : QPushButton(caption, parent)
 {
@@ -365,7 +365,7 @@ CommandButton::CommandButton(QWidget *parent, const QString& name, const QString
     setAutoDefault(false);
 }
 
-void CommandButton::setCaption(const QString& caption)
+void CommandButton::setCaption(const QString &caption)
 {
     setText(caption);
     update();
@@ -404,7 +404,7 @@ void CommandButton::keyPressEvent(QKeyEvent *event)
     QPushButton::keyPressEvent(event);
 }
 
-Label::Label(QWidget *parent, const QString& name, const QString& caption, QRect twips,
+Label::Label(QWidget *parent, const QString &name, const QString &caption, QRect twips,
              Qt::Alignment alignment, QWidget *partner)
     : QLabel(parent)
 {
@@ -419,26 +419,48 @@ Label::Label(QWidget *parent, const QString& name, const QString& caption, QRect
     } else {
         setText(withoutAccessKey(caption));
     }
-    // Room for one line only: wrapping would cut the second line off, so widen instead.
-    const bool oneLine = height() < 2 * fontMetrics().lineSpacing();
-    setWordWrap(!oneLine);
-    if (oneLine && !(alignment & Qt::AlignHCenter))
-        fitCaption(this);
+    m_designRect = twips;
+    fitToCaption();
 }
 
-Frame::Frame(QWidget *parent, const QString& name, const QString& caption, QRect twips)
+void Label::changeEvent(QEvent *event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitToCaption();
+}
+
+void Label::fitToCaption()
+{
+    setGeometry(m_designRect);
+    // Room for one line only: wrapping would cut the second line off, so widen instead,
+    // about the centre for a centred caption.
+    const bool oneLine = height() < 2 * fontMetrics().lineSpacing();
+    setWordWrap(!oneLine);
+    if (!oneLine)
+        return;
+    const int needed = sizeHint().width();
+    if (needed <= width())
+        return;
+    if (alignment() & Qt::AlignHCenter)
+        setGeometry(x() - (needed - width() + 1) / 2, y(), needed, height());
+    else
+        resize(needed, height());
+}
+
+Frame::Frame(QWidget *parent, const QString &name, const QString &caption, QRect twips)
     : QGroupBox(caption, parent)
 {
     place(this, name, twips);
     setFlat(false);
 }
 
-Image::Image(QWidget *parent, const QString& name, QRect twips) : QWidget(parent)
+Image::Image(QWidget *parent, const QString &name, QRect twips) : QWidget(parent)
 {
     place(this, name, twips);
 }
 
-void Image::setPicture(const QPixmap& picture)
+void Image::setPicture(const QPixmap &picture)
 {
     m_picture = picture;
     update();

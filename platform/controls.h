@@ -19,7 +19,7 @@
 namespace platform {
 
 // Locale-aware, case-insensitive order of list entries; in the C locale it uses English rules.
-int compareListTexts(const QString& left, const QString& right);
+int compareListTexts(const QString &left, const QString &right);
 
 // Single-line text box with no length limit.
 class TextBox : public QLineEdit
@@ -27,9 +27,9 @@ class TextBox : public QLineEdit
     Q_OBJECT
 
 public:
-    TextBox(QWidget *parent, const QString& name, QRect twips);
+    TextBox(QWidget *parent, const QString &name, QRect twips);
     QString Text() const { return text(); }
-    void setText(const QString& value) { QLineEdit::setText(value); }
+    void setText(const QString &value) { QLineEdit::setText(value); }
     void SetFocus() { setFocus(Qt::OtherFocusReason); }
 };
 
@@ -41,10 +41,10 @@ class ListBox : public QListWidget
     Q_OBJECT
 
 public:
-    ListBox(QWidget *parent, const QString& name, QRect twips, Sorting sorting);
+    ListBox(QWidget *parent, const QString &name, QRect twips, Sorting sorting);
 
     // At the end, or at its alphabetical place after equal entries when sorted.
-    void AddItem(const QString& text);
+    void AddItem(const QString &text);
     int NewIndex() const { return m_newIndex; }
     void RemoveItem(int index);
     int ListIndex() const;
@@ -56,11 +56,11 @@ public:
     // The selected entry's text, empty when none.
     QString Text() const;
     // Selects the first entry with exactly this text, none when there is none.
-    void setText(const QString& value);
+    void setText(const QString &value);
     void SetFocus() { setFocus(Qt::OtherFocusReason); }
 
     // Position of the first entry with exactly this text, -1 if none.
-    int findExact(const QString& text) const;
+    int findExact(const QString &text) const;
 
 private:
     void checkIndex(int index) const;
@@ -75,17 +75,17 @@ class ComboBox : public QWidget
     Q_OBJECT
 
 public:
-    ComboBox(QWidget *parent, const QString& name, QRect twips, Sorting sorting);
+    ComboBox(QWidget *parent, const QString &name, QRect twips, Sorting sorting);
 
     QString Text() const { return m_edit->text(); }
     // Shows the text and selects the entry exactly equal to it, or none.
-    void setText(const QString& value);
+    void setText(const QString &value);
     int ListIndex() const { return m_list->ListIndex(); }
     // Selects the entry and copies its text to the edit field; -1 empties the edit field.
     void setListIndex(int index);
     QString List(int index) const { return m_list->List(index); }
     int ListCount() const { return m_list->ListCount(); }
-    void AddItem(const QString& text) { m_list->AddItem(text); }
+    void AddItem(const QString &text) { m_list->AddItem(text); }
     int NewIndex() const { return m_list->NewIndex(); }
     std::int32_t ItemData(int index) const { return m_list->ItemData(index); }
     void setItemData(int index, std::int32_t value) { m_list->setItemData(index, value); }
@@ -113,13 +113,13 @@ class CheckBox : public QCheckBox
     Q_OBJECT
 
 public:
-    CheckBox(QWidget *parent, const QString& name, const QString& caption, QRect twips);
+    CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect twips);
     int Value() const;
     void setValue(int value);
 
 protected:
     void nextCheckState() override;
-    bool hitButton(const QPoint& position) const override { return rect().contains(position); }
+    bool hitButton(const QPoint &position) const override { return rect().contains(position); }
 };
 
 class OptionArray;
@@ -130,7 +130,7 @@ class OptionButton : public QRadioButton
     Q_OBJECT
 
 public:
-    OptionButton(OptionArray& array, int index, QWidget *parent, const QString& caption,
+    OptionButton(OptionArray &array, int index, QWidget *parent, const QString &caption,
                  QRect twips);
     bool Value() const { return isChecked(); }
     void setValue(bool value);
@@ -139,11 +139,11 @@ public:
 protected:
     void nextCheckState() override;
     // The whole control answers a click, not only the circle and the caption.
-    bool hitButton(const QPoint& position) const override { return rect().contains(position); }
+    bool hitButton(const QPoint &position) const override { return rect().contains(position); }
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    OptionArray& m_array;
+    OptionArray &m_array;
     int m_index;
 };
 
@@ -154,11 +154,11 @@ public:
     explicit OptionArray(QString name) : m_name(std::move(name)) {}
     Q_DISABLE_COPY_MOVE(OptionArray)
 
-    OptionButton *add(QWidget *parent, const QString& caption, QRect twips);
-    OptionButton& operator[](int index) const;
-    OptionButton& at(int index) const { return (*this)[index]; }
+    OptionButton *add(QWidget *parent, const QString &caption, QRect twips);
+    OptionButton &operator[](int index) const;
+    OptionButton &at(int index) const { return (*this)[index]; }
     int count() const { return static_cast<int>(m_buttons.size()); }
-    const QString& name() const { return m_name; }
+    const QString &name() const { return m_name; }
 
     void setClickHandler(std::function<void(std::int16_t)> handler);
 
@@ -177,9 +177,9 @@ class CommandButton : public QPushButton
     Q_OBJECT
 
 public:
-    CommandButton(QWidget *parent, const QString& name, const QString& caption, QRect twips);
+    CommandButton(QWidget *parent, const QString &name, const QString &caption, QRect twips);
     QString Caption() const { return text(); }
-    void setCaption(const QString& caption);
+    void setCaption(const QString &caption);
 
     QSize sizeHint() const override;
 
@@ -194,8 +194,16 @@ class Label : public QLabel
     Q_OBJECT
 
 public:
-    Label(QWidget *parent, const QString& name, const QString& caption, QRect twips,
+    Label(QWidget *parent, const QString &name, const QString &caption, QRect twips,
           Qt::Alignment alignment = Qt::AlignLeft, QWidget *partner = nullptr);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void fitToCaption();
+
+    QRect m_designRect;
 };
 
 // Frame with a caption; controls inside it are placed relative to its top-left corner.
@@ -204,7 +212,7 @@ class Frame : public QGroupBox
     Q_OBJECT
 
 public:
-    Frame(QWidget *parent, const QString& name, const QString& caption, QRect twips);
+    Frame(QWidget *parent, const QString &name, const QString &caption, QRect twips);
 };
 
 // Image that draws its picture stretched to the whole control.
@@ -213,9 +221,9 @@ class Image : public QWidget
     Q_OBJECT
 
 public:
-    Image(QWidget *parent, const QString& name, QRect twips);
-    void setPicture(const QPixmap& picture);
-    const QPixmap& picture() const { return m_picture; }
+    Image(QWidget *parent, const QString &name, QRect twips);
+    void setPicture(const QPixmap &picture);
+    const QPixmap &picture() const { return m_picture; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -9,7 +9,7 @@ namespace platform {
 
 namespace {
 
-ErrorHandler& currentHandler()
+ErrorHandler &currentHandler()
 {
     static ErrorHandler handler = defaultErrorHandler;
     return handler;
@@ -19,7 +19,7 @@ bool g_ended = false;
 
 } // namespace
 
-void defaultErrorHandler(const RuntimeError& error)
+void defaultErrorHandler(const RuntimeError &error)
 {
     MsgBox(error.message());
 }
@@ -31,7 +31,7 @@ ErrorHandler setErrorHandler(ErrorHandler handler)
     return previous;
 }
 
-void handleError(const RuntimeError& error)
+void handleError(const RuntimeError &error)
 {
     // A failure inside the handler itself (a message box that cannot be shown) must not
     // escape into Qt either.
@@ -54,7 +54,7 @@ bool hasEnded()
     return g_ended;
 }
 
-EndAction& endAction()
+EndAction &endAction()
 {
     static EndAction action = [] { QCoreApplication::exit(0); };
     return action;

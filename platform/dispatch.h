@@ -9,15 +9,15 @@
 // default error handler, and the event loop carries on; no exception ever reaches Qt.
 namespace platform {
 
-using ErrorHandler = std::function<void(const RuntimeError&)>;
+using ErrorHandler = std::function<void(const RuntimeError &)>;
 
 // Shows the error in a message box with the application title.
-void defaultErrorHandler(const RuntimeError& error);
+void defaultErrorHandler(const RuntimeError &error);
 
 // Replaces the error handler (tests record errors); returns the previous one.
 ErrorHandler setErrorHandler(ErrorHandler handler);
 
-void handleError(const RuntimeError& error);
+void handleError(const RuntimeError &error);
 void handleUnexpected(const char *what);
 
 // True once End has run: no further handler runs.
@@ -33,15 +33,15 @@ void resetEnded();
 using EndAction = std::function<void()>;
 EndAction setEndAction(EndAction action);
 
-template <typename Handler> void dispatch(Handler&& handler) noexcept
+template <typename Handler> void dispatch(Handler &&handler) noexcept
 {
     if (hasEnded())
         return;
     try {
         std::forward<Handler>(handler)();
-    } catch (const RuntimeError& error) {
+    } catch (const RuntimeError &error) {
         handleError(error);
-    } catch (const std::exception& error) {
+    } catch (const std::exception &error) {
         handleUnexpected(error.what());
     } catch (...) {
         handleUnexpected(nullptr);

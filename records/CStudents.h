@@ -17,14 +17,14 @@ public:
 
     CStudents() { Class_Initialize(); }
     ~CStudents() { Class_Terminate(); }
-    CStudents(const CStudents&) = delete;
-    CStudents& operator=(const CStudents&) = delete;
+    CStudents(const CStudents &) = delete;
+    CStudents &operator=(const CStudents &) = delete;
 
     void Add(QString strStudentName, std::int16_t intUnitsCompleted, std::int16_t intGradeLevel,
              QString strMajor, QString strSchool, QString strDeansList, QString strStudentCode);
     void Remove(QString strKey);
     std::shared_ptr<CStudent> Item(QString strKey) const;
-    std::shared_ptr<CStudent> operator[](const QString& strKey) const { return Item(strKey); }
+    std::shared_ptr<CStudent> operator[](const QString &strKey) const { return Item(strKey); }
     QString NextStudentCode();
     std::int32_t Count() const;
     Collection::const_iterator NewEnum() const;

@@ -9,7 +9,7 @@
 
 using namespace platform;
 
-frmStudent::frmStudent(ListBox& lstStudent)
+frmStudent::frmStudent(ListBox &lstStudent)
     : Form({QStringLiteral("Student Information"), 5280, 3900, BorderStyle::FixedDialog,
             CloseAction::Hide}),
       m_lstStudent(lstStudent)
@@ -81,12 +81,12 @@ frmStudent::frmStudent(ListBox& lstStudent)
 
 frmStudent::~frmStudent() = default;
 
-void frmStudent::setKey(const QString& strKey)
+void frmStudent::setKey(const QString &strKey)
 {
     mstrKey = strKey;
 }
 
-void frmStudent::setAction(const QString& strAction)
+void frmStudent::setAction(const QString &strAction)
 {
     mstrAction = strAction;
 }
@@ -96,7 +96,7 @@ void frmStudent::Form_Load()
     mStudents = std::make_unique<CStudents>();
 }
 
-void frmStudent::Form_Unload(int& Cancel)
+void frmStudent::Form_Unload(int &Cancel)
 {
     Q_UNUSED(Cancel);
     mStudents.reset();

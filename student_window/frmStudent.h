@@ -18,11 +18,11 @@ class frmStudent : public platform::Form
 
 public:
     // lstStudent is the main window's list, which this window keeps in step with the records.
-    explicit frmStudent(platform::ListBox& lstStudent);
+    explicit frmStudent(platform::ListBox &lstStudent);
     ~frmStudent() override;
 
-    void setKey(const QString& strKey);
-    void setAction(const QString& strAction);
+    void setKey(const QString &strKey);
+    void setAction(const QString &strAction);
 
     // Read-only views for tests and the model check.
     const CStudents *students() const { return mStudents.get(); }
@@ -48,7 +48,7 @@ public:
 protected:
     void Form_Load() override;
     void Form_Activate() override;
-    void Form_Unload(int& Cancel) override;
+    void Form_Unload(int &Cancel) override;
 
 private:
     void optLevel_Click(std::int16_t Index);
@@ -59,7 +59,7 @@ private:
     void ClearFields();
     void DisplayStudent();
 
-    platform::ListBox& m_lstStudent;
+    platform::ListBox &m_lstStudent;
     std::unique_ptr<CStudents> mStudents;
     QString mstrKey;
     QString mstrAction;

@@ -31,8 +31,8 @@ struct ShownMessage
 class RecordingMessageBox final : public platform::MessageBoxService
 {
 public:
-    explicit RecordingMessageBox(std::vector<ShownMessage>& log) : m_log(log) {}
-    void show(const QString& prompt, const QString& title) override
+    explicit RecordingMessageBox(std::vector<ShownMessage> &log) : m_log(log) {}
+    void show(const QString &prompt, const QString &title) override
     {
         m_log.push_back({prompt, title});
         if (onShow)
@@ -41,7 +41,7 @@ public:
     std::function<void()> onShow;
 
 private:
-    std::vector<ShownMessage>& m_log;
+    std::vector<ShownMessage> &m_log;
 };
 
 // Installs recorders for the message box, the printer and the error handler for one test,
@@ -57,7 +57,7 @@ public:
         auto recorder = std::make_unique<platform::RecordingPrinter>();
         printer = recorder.get();
         m_previousPrinter = platform::setPrinter(std::move(recorder));
-        m_previousHandler = platform::setErrorHandler([this](const platform::RuntimeError& e) {
+        m_previousHandler = platform::setErrorHandler([this](const platform::RuntimeError &e) {
             errors.push_back(e.kind());
             platform::defaultErrorHandler(e);
         });
@@ -72,8 +72,8 @@ public:
         platform::setMessageBox(std::move(m_previousBox));
         platform::resetEnded();
     }
-    Services(const Services&) = delete;
-    Services& operator=(const Services&) = delete;
+    Services(const Services &) = delete;
+    Services &operator=(const Services &) = delete;
 
     // Replaces the recording printer, e.g. with a PDF printer.
     void usePrinter(std::unique_ptr<platform::PrinterService> service)
@@ -118,7 +118,7 @@ inline void whenVisible(std::function<QWidget *()> find, std::function<void()> a
     timer->start();
 }
 
-template <typename T> T *child(QWidget *root, const QString& name)
+template <typename T> T *child(QWidget *root, const QString &name)
 {
     return root ? root->findChild<T *>(name) : nullptr;
 }

@@ -54,10 +54,10 @@ protected:
         if (onActivate)
             onActivate();
     }
-    void Form_Unload(int&) override { ++unloads; }
+    void Form_Unload(int &) override { ++unloads; }
 };
 
-QStringList entries(const ListBox& list)
+QStringList entries(const ListBox &list)
 {
     QStringList texts;
     for (int i = 0; i < list.ListCount(); ++i)
@@ -65,11 +65,11 @@ QStringList entries(const ListBox& list)
     return texts;
 }
 
-ErrorKind kindOf(const std::function<void()>& operation)
+ErrorKind kindOf(const std::function<void()> &operation)
 {
     try {
         operation();
-    } catch (const RuntimeError& error) {
+    } catch (const RuntimeError &error) {
         return error.kind();
     }
     return ErrorKind(-1);
@@ -142,7 +142,7 @@ void TestControls::sortedInsertion()
 
     QWidget parent;
     ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
-    for (const QString& name : added)
+    for (const QString &name : added)
         list.AddItem(name);
     QCOMPARE(entries(list), expected);
     QCOMPARE(list.NewIndex(), lastNewIndex);
@@ -153,7 +153,7 @@ void TestControls::unsortedKeepsOrder()
 {
     QWidget parent;
     ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Unsorted);
-    for (const QString& name : {u"b"_qs, u"a"_qs, u"c"_qs})
+    for (const QString &name : {u"b"_qs, u"a"_qs, u"c"_qs})
         list.AddItem(name);
     QCOMPARE(entries(list), (QStringList{u"b"_qs, u"a"_qs, u"c"_qs}));
     QCOMPARE(list.NewIndex(), 2);
@@ -165,7 +165,7 @@ void TestControls::itemDataFollowsItsEntry()
     ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
     const QList<std::pair<QString, std::int32_t>> people{
         {u"Mia"_qs, 1}, {u"Abe"_qs, 2}, {u"Zed"_qs, 3}, {u"Kim"_qs, -7}, {u"Abe"_qs, 2147483647}};
-    for (const auto& [name, data] : people) {
+    for (const auto &[name, data] : people) {
         list.AddItem(name);
         list.setItemData(list.NewIndex(), data);
     }
@@ -189,7 +189,7 @@ void TestControls::selectionRules()
     ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
     QCOMPARE(list.ListIndex(), -1);
     QCOMPARE(list.Text(), QString());
-    for (const QString& name : {u"a"_qs, u"b"_qs, u"c"_qs})
+    for (const QString &name : {u"a"_qs, u"b"_qs, u"c"_qs})
         list.AddItem(name);
     list.setText(u"b"_qs);
     QCOMPARE(list.ListIndex(), 1);
@@ -273,7 +273,7 @@ void TestControls::comboSelection()
     QWidget parent;
     parent.resize(200, 200);
     ComboBox combo(&parent, u"cbo"_qs, QRect(0, 0, 120, 120), Sorting::Sorted);
-    for (const QString& school : {u"Midtown"_qs, u"Franklin"_qs, u"West Highland"_qs})
+    for (const QString &school : {u"Midtown"_qs, u"Franklin"_qs, u"West Highland"_qs})
         combo.AddItem(school);
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent));

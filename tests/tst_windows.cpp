@@ -33,7 +33,7 @@ struct Entry
 };
 
 // A failed check inside a modal window must not leave its loop running.
-auto hideAfterwards(Form& form)
+auto hideAfterwards(Form &form)
 {
     return qScopeGuard([&form] {
         if (form.isVisible())
@@ -78,13 +78,13 @@ private Q_SLOTS:
     void layoutMatchesTheDesign();
 
 private:
-    frmMain& main() { return *m_forms->frmMain; }
-    ListBox& list() { return *main().lstStudent; }
+    frmMain &main() { return *m_forms->frmMain; }
+    ListBox &list() { return *main().lstStudent; }
     frmStudent *student() { return m_forms->frmStudent.existing(); }
     // Opens the student window with opener and runs inside while it is shown modally.
-    void whileStudentShown(const std::function<void()>& opener,
-                           const std::function<void(frmStudent&)>& inside);
-    void add(const Entry& entry);
+    void whileStudentShown(const std::function<void()> &opener,
+                           const std::function<void(frmStudent &)> &inside);
+    void add(const Entry &entry);
     void selectByData(int data);
     std::shared_ptr<CStudent> record(int code);
 
@@ -110,8 +110,8 @@ void TestWindows::cleanup()
     QCOMPARE(testing::visibleTopLevelCount(), 0);
 }
 
-void TestWindows::whileStudentShown(const std::function<void()>& opener,
-                                    const std::function<void(frmStudent&)>& inside)
+void TestWindows::whileStudentShown(const std::function<void()> &opener,
+                                    const std::function<void(frmStudent &)> &inside)
 {
     bool ran = false;
     testing::whenVisible([this] { return student(); },
@@ -129,10 +129,10 @@ void TestWindows::whileStudentShown(const std::function<void()>& opener,
     QVERIFY(ran);
 }
 
-void TestWindows::add(const Entry& e)
+void TestWindows::add(const Entry &e)
 {
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-                      [&](frmStudent& w) {
+                      [&](frmStudent &w) {
                           QTest::keyClicks(w.txtName, e.name);
                           QTest::keyClicks(w.txtUnits, e.units);
                           if (e.grade >= 0)
@@ -228,9 +228,9 @@ void TestWindows::gradeLevelIsTheLastClicked()
     add({u"Plain"_qs, u"1"_qs, 0});
     selectByData(2); // display the junior, then add without a click
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
-                      [](frmStudent& w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
+                      [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           for (int i = 0; i < 4; ++i)
                               QVERIFY(!w.optLevel[i].Value());
                           QTest::keyClicks(w.txtName, u"After display"_qs);
@@ -241,7 +241,7 @@ void TestWindows::gradeLevelIsTheLastClicked()
 
 void TestWindows::namesAreListedSorted()
 {
-    for (const QString& name : {u"bob"_qs, u"Alice"_qs, u"carl"_qs, u""_qs, u"alice"_qs})
+    for (const QString &name : {u"bob"_qs, u"Alice"_qs, u"carl"_qs, u""_qs, u"alice"_qs})
         add({name, u"1"_qs});
     QStringList shown;
     for (int i = 0; i < list().ListCount(); ++i)
@@ -257,12 +257,12 @@ void TestWindows::sameNamesAreToldApartByItemData()
     add({u"Sam"_qs, u"20"_qs});
     selectByData(2);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QCOMPARE(w.txtUnits->Text(), u"20"_qs);
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QCOMPARE(w.txtUnits->Text(), u"20"_qs);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
@@ -278,7 +278,7 @@ void TestWindows::displayShowsEveryFieldWithoutLeftovers()
     add({u"Bare"_qs, u""_qs, 0, -1, u""_qs, false});
     selectByData(1);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QCOMPARE(w.txtName->Text(), u"Full"_qs);
                           QCOMPARE(w.txtUnits->Text(), u"42"_qs);
                           QVERIFY(w.optLevel[3].Value());
@@ -290,7 +290,7 @@ void TestWindows::displayShowsEveryFieldWithoutLeftovers()
                       });
     selectByData(2);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QCOMPARE(w.txtName->Text(), u"Bare"_qs);
                           QCOMPARE(w.txtUnits->Text(), u"0"_qs);
                           QVERIFY(w.optLevel[0].Value());
@@ -308,7 +308,7 @@ void TestWindows::displayModeHidesTheActionButton()
     add({u"Dee"_qs, u"3"_qs});
     selectByData(1);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QVERIFY(!w.cmdAction->isVisible());
                           QCOMPARE(w.cmdAction->Caption(), u"Student Display"_qs);
                           // Fields stay editable, and Enter has no button to press.
@@ -324,11 +324,11 @@ void TestWindows::displayModeHidesTheActionButton()
 
 void TestWindows::removeDeletesExactlyTheSelected()
 {
-    for (const QString& name : {u"Ada"_qs, u"Ben"_qs, u"Cy"_qs})
+    for (const QString &name : {u"Ada"_qs, u"Ben"_qs, u"Cy"_qs})
         add({name, u"1"_qs});
     selectByData(2);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QVERIFY(w.cmdAction->isVisible());
                           QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_qs);
                           QCOMPARE(w.txtName->Text(), u"Ben"_qs);
@@ -345,12 +345,12 @@ void TestWindows::removeDeletesExactlyTheSelected()
 
 void TestWindows::codesAreNeverReused()
 {
-    for (const QString& name : {u"A"_qs, u"B"_qs, u"C"_qs})
+    for (const QString &name : {u"A"_qs, u"B"_qs, u"C"_qs})
         add({name, u"1"_qs});
     for (int data : {3, 2}) {
         selectByData(data);
         whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
-                          [](frmStudent& w) { QTest::mouseClick(w.cmdAction, Qt::LeftButton); });
+                          [](frmStudent &w) { QTest::mouseClick(w.cmdAction, Qt::LeftButton); });
     }
     add({u"D"_qs, u"1"_qs});
     QCOMPARE(list().ItemData(list().NewIndex()), 4);
@@ -359,7 +359,7 @@ void TestWindows::codesAreNeverReused()
 void TestWindows::cancelStoresNothing()
 {
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QTest::keyClicks(w.txtName, u"Never"_qs);
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });
@@ -368,7 +368,7 @@ void TestWindows::cancelStoresNothing()
     QCOMPARE(list().ItemData(0), 1); // the cancelled add used no code
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
-                      [](frmStudent& w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
+                      [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
     QCOMPARE(list().ListCount(), 1);
     QCOMPARE(student()->students()->Count(), 1);
 }
@@ -378,14 +378,14 @@ void TestWindows::unknownModeSetsNothingUp()
     add({u"Eve"_qs, u"9"_qs});
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
-                      [](frmStudent& w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
-    for (const QString& mode : {u"a"_qs, u"AD"_qs, u""_qs}) {
+                      [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
+    for (const QString &mode : {u"a"_qs, u"AD"_qs, u""_qs}) {
         whileStudentShown(
             [&] {
                 student()->setAction(mode);
                 student()->Show(ShowMode::Modal);
             },
-            [](frmStudent& w) {
+            [](frmStudent &w) {
                 QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_qs);
                 QVERIFY(w.cmdAction->isVisible());
                 QCOMPARE(w.txtName->Text(), u"Eve"_qs);
@@ -399,7 +399,7 @@ void TestWindows::unknownModeSetsNothingUp()
 void TestWindows::enterInNameAddsAtOnce()
 {
     whileStudentShown([this] { QTest::keyClick(main().cmdAdd, Qt::Key_Return); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QCOMPARE(QApplication::focusWidget(), w.txtName);
                           QTest::keyClicks(w.txtName, u"Quick"_qs);
                           QTest::keyClick(w.txtName, Qt::Key_Return);
@@ -451,7 +451,7 @@ void TestWindows::aboutBoxOpensAndCloses()
         testing::whenVisible(
             [this] { return m_forms->frmAbout.existing(); },
             [&] {
-                frmAbout& box = *m_forms->frmAbout.existing();
+                frmAbout &box = *m_forms->frmAbout.existing();
                 const auto guard = hideAfterwards(box);
                 QApplication::setActiveWindow(&box);
                 shown = true;
@@ -481,7 +481,7 @@ void TestWindows::aboutBoxOpensAndCloses()
     QVERIFY(!m_forms->frmAbout.isLoaded());
     testing::whenVisible([this] { return m_forms->frmAbout.existing(); },
                          [this] {
-                             frmAbout& box = *m_forms->frmAbout.existing();
+                             frmAbout &box = *m_forms->frmAbout.existing();
                              const auto guard = hideAfterwards(box);
                              QCOMPARE(box.lblVersion->text(), u"Version 1.0"_qs);
                              QVERIFY(!box.imgBooks->picture().isNull());
@@ -537,7 +537,7 @@ void TestWindows::closeBoxOfStudentWindowKeepsRecords()
 {
     add({u"Stay"_qs, u"8"_qs});
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QTest::keyClicks(w.txtName, u"Typed"_qs);
                           w.close();
                       });
@@ -545,7 +545,7 @@ void TestWindows::closeBoxOfStudentWindowKeepsRecords()
     QCOMPARE(list().ListCount(), 1);
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QCOMPARE(w.txtUnits->Text(), u"8"_qs);
                           w.close();
                       });
@@ -568,7 +568,7 @@ void TestWindows::failedAddIsTakenBack()
     add({u"Before"_qs, u"1"_qs});
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-                      [&](frmStudent& w) {
+                      [&](frmStudent &w) {
                           QTest::keyClicks(w.txtName, u"Aaron"_qs);
                           QTest::keyClicks(w.txtUnits, units);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
@@ -595,7 +595,7 @@ void TestWindows::failedAddIsTakenBack()
 void TestWindows::labelAccessKeysFocusTheirFields()
 {
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QApplication::setActiveWindow(&w);
                           QTest::keyClick(&w, Qt::Key_U, Qt::AltModifier);
                           QCOMPARE(QApplication::focusWidget(), w.txtUnits);
@@ -610,7 +610,7 @@ void TestWindows::messageBoxDoesNotResetTheWindow()
     setMessageBox(std::make_unique<ScreenMessageBox>());
     bool boxSeen = false;
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-                      [&](frmStudent& w) {
+                      [&](frmStudent &w) {
                           QTest::keyClicks(w.txtName, u"Half typed"_qs);
                           testing::whenVisible([] { return QApplication::activeModalWidget(); },
                                                [&] {
@@ -637,7 +637,7 @@ void TestWindows::layoutMatchesTheDesign()
     QCOMPARE(main().lstStudent->geometry(), QRect(56, 32, 177, 56));
     QCOMPARE(main().windowTitle(), u"Student Information"_qs);
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-                      [](frmStudent& w) {
+                      [](frmStudent &w) {
                           QCOMPARE(w.client()->size(), QSize(352, 260));
                           QCOMPARE(w.cmdAction->geometry(), QRect(256, 160, 81, 41));
                           QCOMPARE(w.optLevel[3].parentWidget(), w.fraGrade);
@@ -649,7 +649,7 @@ void TestWindows::layoutMatchesTheDesign()
     // Tab order from the name box runs through the grade level to the buttons.
     whileStudentShown(
         [this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-        [](frmStudent& w) {
+        [](frmStudent &w) {
             QStringList order;
             QWidget *widget = w.txtName;
             for (int i = 0; i < 10; ++i) {
