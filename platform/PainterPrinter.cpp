@@ -35,7 +35,10 @@ void PainterPrinter::discardOpenDocument()
         abandonDocument();
 }
 
-bool PainterPrinter::startNewPage(QPagedPaintDevice &device) { return device.newPage(); }
+bool PainterPrinter::startNewPage(QPagedPaintDevice &device)
+{
+    return device.newPage();
+}
 
 void PainterPrinter::beginDocument()
 {
@@ -54,6 +57,7 @@ void PainterPrinter::beginDocument()
     m_pageHeight = device->height();
     m_x = 0;
     m_y = 0;
+    m_pagePending = false;
 }
 
 void PainterPrinter::abandonDocument()
@@ -109,8 +113,9 @@ void PainterPrinter::drawText(const QString &text)
     while (!rest.isEmpty()) {
         const qreal room = m_pageWidth - m_x;
         qsizetype fits = rest.size();
+        qsizetype resume = fits;
         if (metrics.horizontalAdvance(rest.toString()) > room) {
-            // Longest prefix that fits, found by bisection; never splits a surrogate pair.
+            // Longest prefix that fits, found by bisection.
             qsizetype low = 0;
             qsizetype high = rest.size();
             while (low < high) {
@@ -120,22 +125,35 @@ void PainterPrinter::drawText(const QString &text)
                 else
                     high = mid - 1;
             }
-            fits = low;
-            if (fits > 0 && fits < rest.size() && rest[fits - 1].isHighSurrogate())
-                --fits;
-            if (fits == 0) {
-                if (m_x > 0) {
-                    newLine();
-                    continue;
-                }
-                fits = (rest.size() > 1 && rest[0].isHighSurrogate()) ? 2 : 1;
+            // Break at the last blank that fits, so that words stay whole; the blanks at the
+            // break are not carried to the next line.
+            qsizetype blank = low;
+            while (blank > 0 && rest[blank] != QLatin1Char(' '))
+                --blank;
+            if (blank > 0) {
+                fits = blank;
+                resume = blank;
+                while (resume < rest.size() && rest[resume] == QLatin1Char(' '))
+                    ++resume;
+            } else if (m_x > 0) {
+                // The word may fit on a line of its own.
+                newLine();
+                continue;
+            } else {
+                // A word longer than the line is split; never inside a surrogate pair.
+                fits = std::max<qsizetype>(low, 1);
+                if (fits < rest.size() && rest[fits - 1].isHighSurrogate())
+                    fits = fits > 1 ? fits - 1 : 2;
+                resume = fits;
             }
         }
         const QString piece = rest.first(fits).toString();
+        startPendingPage();
         m_painter.drawText(QPointF(m_x, m_y + m_ascent), piece);
         m_x += metrics.horizontalAdvance(piece);
-        rest = rest.sliced(fits);
-        if (!rest.isEmpty())
+        const bool wrapped = resume < rest.size();
+        rest = rest.sliced(resume);
+        if (wrapped)
             newLine();
     }
 }
@@ -166,14 +184,29 @@ void PainterPrinter::newLine()
     m_x = 0;
     m_y += m_lineHeight;
     if (m_y + m_lineHeight > m_pageHeight) {
-        if (!startNewPage(*m_device))
-            throw printerFailure(QStringLiteral("a new page could not be started"));
+        // The new page starts only when something is printed on it, so that a document that
+        // ends on a full page has no blank page after it.
+        if (m_pagePending)
+            startPendingPage();
+        m_pagePending = true;
         m_y = 0;
     }
 }
 
+void PainterPrinter::startPendingPage()
+{
+    if (!m_pagePending)
+        return;
+    m_pagePending = false;
+    if (!startNewPage(*m_device))
+        throw printerFailure(QStringLiteral("a new page could not be started"));
+}
+
 SystemPrinter::SystemPrinter() = default;
-SystemPrinter::~SystemPrinter() { discardOpenDocument(); }
+SystemPrinter::~SystemPrinter()
+{
+    discardOpenDocument();
+}
 
 QPagedPaintDevice *SystemPrinter::openDevice()
 {
@@ -197,7 +230,10 @@ void SystemPrinter::closeDevice(bool aborted)
 }
 
 PdfPrinter::PdfPrinter(QString fileName) : m_fileName(std::move(fileName)) {}
-PdfPrinter::~PdfPrinter() { discardOpenDocument(); }
+PdfPrinter::~PdfPrinter()
+{
+    discardOpenDocument();
+}
 
 QPagedPaintDevice *PdfPrinter::openDevice()
 {
@@ -208,6 +244,9 @@ QPagedPaintDevice *PdfPrinter::openDevice()
     return m_writer.get();
 }
 
-void PdfPrinter::closeDevice(bool) { m_writer.reset(); }
+void PdfPrinter::closeDevice(bool)
+{
+    m_writer.reset();
+}
 
 } // namespace platform

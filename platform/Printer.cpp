@@ -14,7 +14,10 @@ std::unique_ptr<PrinterService> &current()
 
 } // namespace
 
-void RecordingPrinter::print(const PrintStatement &statement) { m_open.append(statement); }
+void RecordingPrinter::print(const PrintStatement &statement)
+{
+    m_open.append(statement);
+}
 
 void RecordingPrinter::endDoc()
 {
@@ -32,7 +35,10 @@ int RecordingPrinter::statementCount() const
     return total;
 }
 
-PrinterService &printer() { return *current(); }
+PrinterService &printer()
+{
+    return *current();
+}
 
 std::unique_ptr<PrinterService> setPrinter(std::unique_ptr<PrinterService> service)
 {
@@ -41,8 +47,14 @@ std::unique_ptr<PrinterService> setPrinter(std::unique_ptr<PrinterService> servi
     return previous;
 }
 
-void Print(const PrintStatement &statement) { printer().print(statement); }
+void Print(const PrintStatement &statement)
+{
+    printer().print(statement);
+}
 
-void EndDoc() { printer().endDoc(); }
+void EndDoc()
+{
+    printer().endDoc();
+}
 
 } // namespace platform

@@ -27,7 +27,10 @@ void showEntryError(const QString &prompt)
 
 } // namespace
 
-QString authorName() { return QStringLiteral("Margaret Ellis"); }
+QString authorName()
+{
+    return QStringLiteral("Margaret Ellis");
+}
 
 void PrintStudent(const StudentFields &f)
 {
@@ -61,8 +64,8 @@ void PrintStudent(const StudentFields &f)
     }
 
     printEmptyLines(3);
-    platform::Print({NextZone, NextZone, PrintItem::Text(QStringLiteral("Student Information")),
-                     EndOfLine});
+    platform::Print(
+        {NextZone, NextZone, PrintItem::Text(QStringLiteral("Student Information")), EndOfLine});
     printEmptyLines(3);
     platform::Print({LabelIndent, PrintItem::Text(QStringLiteral("Student Name:")), NextZone,
                      PrintItem::Text(f.txtName.Text()), EndOfLine});

@@ -1,4 +1,521 @@
+// The printer service: the recording back end, the QPainter layout read back from real PDFs,
+// and the failures a printer can raise.
+
+#include <PainterPrinter.h>
+#include <Printer.h>
+#include <RuntimeError.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
-class TestPrinter : public QObject { Q_OBJECT };
-QTEST_MAIN(TestPrinter)
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+using platform::PrintItem;
+using platform::PrintStatement;
+
+Q_DECLARE_METATYPE(platform::PrintItem)
+
+namespace {
+
+PrintItem T(const QString &text)
+{
+    return PrintItem::Text(text);
+}
+const PrintItem NextZone = PrintItem::NextZone();
+const PrintItem EndOfLine = PrintItem::EndOfLine();
+
+// A word of a PDF's text layer, in points from the page's top-left corner.
+struct PdfWord
+{
+    QString text;
+    int page = 0;
+    QRectF box;
+};
+
+struct PdfText
+{
+    QString error;
+    QList<QSizeF> pages;
+    QList<PdfWord> words;
+};
+
+PdfText readPdf(const QString &path)
+{
+    PdfText result;
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        result.error = QStringLiteral("pdftotext -bbox %1 failed: %2 %3")
+                           .arg(path, process.errorString(),
+                                QString::fromLocal8Bit(process.readAllStandardError()));
+        return result;
+    }
+    QXmlStreamReader xml(process.readAllStandardOutput());
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto attributes = xml.attributes();
+        const auto number = [&](const char *name) {
+            return attributes.value(QLatin1String(name)).toDouble();
+        };
+        if (xml.name() == u"page") {
+            result.pages.append(QSizeF(number("width"), number("height")));
+        } else if (xml.name() == u"word") {
+            const QRectF box(QPointF(number("xMin"), number("yMin")),
+                             QPointF(number("xMax"), number("yMax")));
+            result.words.append(PdfWord{xml.readElementText(), int(result.pages.size()) - 1, box});
+        }
+    }
+    if (xml.hasError())
+        result.error = QStringLiteral("bad pdftotext output: %1").arg(xml.errorString());
+    return result;
+}
+
+// Lines of words in reading order: page, then top, then left.
+QList<QList<PdfWord>> linesOf(const PdfText &text)
+{
+    QList<PdfWord> words = text.words;
+    std::stable_sort(words.begin(), words.end(), [](const PdfWord &a, const PdfWord &b) {
+        if (a.page != b.page)
+            return a.page < b.page;
+        if (std::abs(a.box.top() - b.box.top()) > 1.0)
+            return a.box.top() < b.box.top();
+        return a.box.left() < b.box.left();
+    });
+    QList<QList<PdfWord>> lines;
+    for (const PdfWord &word : words) {
+        if (lines.isEmpty() || lines.last().first().page != word.page ||
+            std::abs(lines.last().first().box.top() - word.box.top()) > 1.0)
+            lines.append(QList<PdfWord>{});
+        lines.last().append(word);
+    }
+    return lines;
+}
+
+QStringList textsOf(const QList<PdfWord> &words)
+{
+    QStringList texts;
+    for (const PdfWord &word : words)
+        texts.append(word.text);
+    return texts;
+}
+
+int pdfPageCount(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {path});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return -1;
+    const auto match = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
+                                          QRegularExpression::MultilineOption)
+                           .match(QString::fromLocal8Bit(process.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// The reference line every layout document starts with: ten zeros at the left margin give
+// the margin and the width of one column as the PDF shows them.
+const QString Zeros = QStringLiteral("0000000000");
+
+struct Ruler
+{
+    qreal margin = 0;
+    qreal column = 0;
+    qreal x(qreal columns) const { return margin + columns * column; }
+};
+
+std::optional<Ruler> rulerOf(const QList<QList<PdfWord>> &lines)
+{
+    if (lines.isEmpty() || lines.first().first().text != Zeros)
+        return std::nullopt;
+    const QRectF box = lines.first().first().box;
+    return Ruler{box.left(), box.width() / Zeros.size()};
+}
+
+// A PDF printer whose new pages fail while failNewPage is set.
+class NewPageFailingPrinter final : public platform::PdfPrinter
+{
+public:
+    using PdfPrinter::PdfPrinter;
+    bool failNewPage = true;
+
+protected:
+    bool startNewPage(QPagedPaintDevice &device) override
+    {
+        return !failNewPage && PdfPrinter::startNewPage(device);
+    }
+};
+
+void printLines(platform::PrinterService &printer, int first, int count)
+{
+    for (int line = first; line < first + count; ++line)
+        printer.print({T(QStringLiteral("Line%1").arg(line, 3, 10, QLatin1Char('0'))), EndOfLine});
+}
+
+// The error a call raised, or none.
+template <typename Call> std::optional<platform::RuntimeError> errorOf(Call &&call)
+{
+    try {
+        call();
+    } catch (const platform::RuntimeError &error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+class TestPrinter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void recordingPrinterKeepsDocuments();
+    void currentServiceGetsEveryStatement();
+    void positions_data();
+    void positions();
+    void longTextWraps_data();
+    void longTextWraps();
+    void pageBreaks();
+    void noDefaultPrinter();
+    void failedNewPageDropsDocument();
+    void unopenableFileFails();
+
+private:
+    QString pdfPath(const QString &name) const
+    {
+        return m_dir.filePath(name + QStringLiteral(".pdf"));
+    }
+    QTemporaryDir m_dir;
+};
+
+void TestPrinter::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    for (const char *tool : {"pdftotext", "pdfinfo"})
+        QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty(),
+                 qPrintable(QStringLiteral("%1 is missing: run scripts/deps.sh test")
+                                .arg(QLatin1String(tool))));
+}
+
+void TestPrinter::recordingPrinterKeepsDocuments()
+{
+    platform::RecordingPrinter printer;
+    const PrintStatement first{T(QStringLiteral("a")), NextZone, EndOfLine};
+    const PrintStatement second{PrintItem::Column(7), EndOfLine};
+
+    printer.endDoc(); // nothing open: no empty document
+    QVERIFY(printer.documents().isEmpty());
+
+    printer.print(first);
+    printer.print(second);
+    QCOMPARE(printer.openDocument(), (QList<PrintStatement>{first, second}));
+    QVERIFY(printer.documents().isEmpty());
+
+    printer.endDoc();
+    printer.print(second);
+    QCOMPARE(printer.documents(), (QList<QList<PrintStatement>>{{first, second}}));
+    QCOMPARE(printer.openDocument(), (QList<PrintStatement>{second}));
+    QCOMPARE(printer.statementCount(), 3);
+}
+
+void TestPrinter::currentServiceGetsEveryStatement()
+{
+    auto recorder = std::make_unique<platform::RecordingPrinter>();
+    platform::RecordingPrinter *recording = recorder.get();
+    auto previous = platform::setPrinter(std::move(recorder));
+    QVERIFY(dynamic_cast<platform::SystemPrinter *>(previous.get()));
+
+    platform::Print({T(QStringLiteral("x")), EndOfLine});
+    platform::EndDoc();
+    QCOMPARE(&platform::printer(), recording);
+    QCOMPARE(recording->documents().size(), 1);
+
+    // Removing the test's service puts the system printer back.
+    auto removed = platform::setPrinter(nullptr);
+    QCOMPARE(removed.get(), recording);
+    QVERIFY(dynamic_cast<platform::SystemPrinter *>(&platform::printer()));
+}
+
+void TestPrinter::positions_data()
+{
+    QTest::addColumn<PrintStatement>("statement");
+    QTest::addColumn<qreal>("column");  // where "X" starts, in columns from the margin
+    QTest::addColumn<int>("linesDown"); // lines below the statement's first line
+
+    const auto column = [](int n) { return PrintItem::Column(n); };
+    const QString zeros16(16, QLatin1Char('0'));
+    QTest::newRow("no move") << PrintStatement{T(QStringLiteral("X"))} << 0.0 << 0;
+    QTest::newRow("one next zone") << PrintStatement{NextZone, T(QStringLiteral("X"))} << 14.0 << 0;
+    QTest::newRow("two next zones")
+        << PrintStatement{NextZone, NextZone, T(QStringLiteral("X"))} << 28.0 << 0;
+    QTest::newRow("three next zones")
+        << PrintStatement{NextZone, NextZone, NextZone, T(QStringLiteral("X"))} << 42.0 << 0;
+    QTest::newRow("next zone after short text")
+        << PrintStatement{T(QStringLiteral("ab")), NextZone, T(QStringLiteral("X"))} << 14.0 << 0;
+    QTest::newRow("next zone after text past a zone start")
+        << PrintStatement{T(zeros16), NextZone, T(QStringLiteral("X"))} << 28.0 << 0;
+    QTest::newRow("next zone from a zone start")
+        << PrintStatement{column(15), NextZone, T(QStringLiteral("X"))} << 28.0 << 0;
+    QTest::newRow("column 7") << PrintStatement{column(7), T(QStringLiteral("X"))} << 6.0 << 0;
+    QTest::newRow("column 1") << PrintStatement{column(1), T(QStringLiteral("X"))} << 0.0 << 0;
+    QTest::newRow("column after text")
+        << PrintStatement{T(QStringLiteral("00")), column(7), T(QStringLiteral("X"))} << 6.0 << 0;
+    QTest::newRow("column at the position")
+        << PrintStatement{T(QStringLiteral("000000")), column(7), T(QStringLiteral("X"))} << 6.0
+        << 0;
+    QTest::newRow("column behind the position")
+        << PrintStatement{T(Zeros), column(3), T(QStringLiteral("X"))} << 2.0 << 1;
+    QTest::newRow("label then zone")
+        << PrintStatement{column(7), T(QStringLiteral("Name:")), NextZone, T(QStringLiteral("X"))}
+        << 14.0 << 0;
+    QTest::newRow("empty lines") << PrintStatement{EndOfLine, EndOfLine, T(QStringLiteral("X"))}
+                                 << 0.0 << 2;
+}
+
+void TestPrinter::positions()
+{
+    QFETCH(PrintStatement, statement);
+    QFETCH(qreal, column);
+    QFETCH(int, linesDown);
+
+    const QString path = pdfPath(QStringLiteral("positions"));
+    {
+        platform::PdfPrinter printer(path);
+        printer.print({T(Zeros), EndOfLine});
+        // An X alone gives its width and the line height.
+        printer.print({T(QStringLiteral("X")), EndOfLine});
+        printer.print(statement + PrintStatement{EndOfLine});
+        printer.endDoc();
+    }
+    const PdfText text = readPdf(path);
+    QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
+    const auto lines = linesOf(text);
+    const auto ruler = rulerOf(lines);
+    QVERIFY(ruler);
+    QVERIFY(lines.size() >= 3);
+    const PdfWord alone = lines[1].first();
+    const qreal lineHeight = alone.box.top() - lines[0].first().box.top();
+    QVERIFY(lineHeight > 0);
+
+    // Text printed right at the end of other text joins its word: X is the last letter.
+    std::optional<PdfWord> x;
+    for (const auto &line : lines.mid(2))
+        for (const PdfWord &word : line)
+            if (word.text.endsWith(u'X'))
+                x = word;
+    QVERIFY(x);
+    const qreal left = x->box.right() - alone.box.width();
+    QVERIFY2(std::abs(left - ruler->x(column)) < 0.3,
+             qPrintable(QStringLiteral("X at %1 pt, expected %2 pt (column width %3 pt)")
+                            .arg(left)
+                            .arg(ruler->x(column))
+                            .arg(ruler->column)));
+    const qreal expectedTop = alone.box.top() + (1 + linesDown) * lineHeight;
+    QVERIFY2(
+        std::abs(x->box.top() - expectedTop) < 0.3,
+        qPrintable(
+            QStringLiteral("X at top %1 pt, expected %2 pt").arg(x->box.top()).arg(expectedTop)));
+}
+
+void TestPrinter::longTextWraps_data()
+{
+    QTest::addColumn<PrintStatement>("before");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("wholeWords");
+
+    QStringList words;
+    for (int i = 1; i <= 60; ++i)
+        words.append(QStringLiteral("word%1").arg(i, 2, 10, QLatin1Char('0')));
+    const QString sentence = words.join(u' ');
+    const QString oneWord = QString(300, QLatin1Char('m'));
+
+    QTest::newRow("words from the margin") << PrintStatement{} << sentence << true;
+    QTest::newRow("words from the third zone")
+        << PrintStatement{NextZone, NextZone} << sentence << true;
+    QTest::newRow("words after a long label")
+        << PrintStatement{T(QString(70, QLatin1Char('0')) + u' ')} << sentence << true;
+    QTest::newRow("one word longer than the line") << PrintStatement{} << oneWord << false;
+    QTest::newRow("one long word after a label")
+        << PrintStatement{T(QStringLiteral("Label:")), NextZone} << oneWord << false;
+}
+
+void TestPrinter::longTextWraps()
+{
+    QFETCH(PrintStatement, before);
+    QFETCH(QString, text);
+    QFETCH(bool, wholeWords);
+
+    const QString path = pdfPath(QStringLiteral("wrap"));
+    const QString after = QStringLiteral("after");
+    {
+        platform::PdfPrinter printer(path);
+        printer.print({T(Zeros), EndOfLine});
+        printer.print(before + PrintStatement{T(text), EndOfLine});
+        printer.print({T(after), EndOfLine});
+        printer.endDoc();
+    }
+    const PdfText pdf = readPdf(path);
+    QVERIFY2(pdf.error.isEmpty(), qPrintable(pdf.error));
+    QCOMPARE(pdf.pages.size(), 1);
+    auto lines = linesOf(pdf);
+    const auto ruler = rulerOf(lines);
+    QVERIFY(ruler);
+    lines.removeFirst();
+    QVERIFY(lines.size() >= 3);
+    QCOMPARE(textsOf(lines.takeLast()), QStringList{after});
+
+    // Drop the words printed before the text; the rest is the text, over more than one line.
+    const QStringList beforeWords = [&] {
+        QStringList texts;
+        for (const PrintItem &item : before)
+            texts += item.text.split(u' ', Qt::SkipEmptyParts);
+        return texts;
+    }();
+    QStringList printed;
+    for (const auto &line : lines)
+        printed += textsOf(line);
+    QCOMPARE(printed.mid(0, beforeWords.size()), beforeWords);
+    printed = printed.mid(beforeWords.size());
+    QVERIFY2(lines.size() >= 2, "the text was not wrapped");
+    if (wholeWords)
+        QCOMPARE(printed, text.split(u' '));
+    else
+        QCOMPARE(printed.join(QString()), text);
+
+    const qreal rightEdge = pdf.pages.first().width() - ruler->margin;
+    for (int i = 0; i < lines.size(); ++i) {
+        QVERIFY2(lines[i].last().box.right() <= rightEdge + 0.3,
+                 qPrintable(QStringLiteral("line %1 ends at %2 pt, past the edge at %3 pt")
+                                .arg(i)
+                                .arg(lines[i].last().box.right())
+                                .arg(rightEdge)));
+        if (i > 0)
+            QVERIFY(std::abs(lines[i].first().box.left() - ruler->margin) < 0.3);
+    }
+}
+
+void TestPrinter::pageBreaks()
+{
+    const QString path = pdfPath(QStringLiteral("pages"));
+    const auto print = [&](int count) {
+        platform::PdfPrinter printer(path);
+        printLines(printer, 1, count);
+        printer.endDoc();
+    };
+
+    print(200);
+    QVERIFY(pdfPageCount(path) >= 2);
+    const PdfText text = readPdf(path);
+    QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
+    const auto lines = linesOf(text);
+    QCOMPARE(lines.size(), 200);
+    for (int i = 0; i < lines.size(); ++i)
+        QCOMPARE(textsOf(lines[i]),
+                 QStringList{QStringLiteral("Line%1").arg(i + 1, 3, 10, QLatin1Char('0'))});
+    const auto firstOnPage2 = std::find_if(lines.cbegin(), lines.cend(),
+                                           [](const auto &line) { return line.first().page == 1; });
+    QVERIFY(firstOnPage2 != lines.cend());
+    const int perPage = int(firstOnPage2 - lines.cbegin());
+    // The next page starts at the same top margin, and the last line of a page is still on it.
+    QCOMPARE(firstOnPage2->first().box.top(), lines.first().first().box.top());
+    QVERIFY(lines[perPage - 1].first().box.bottom() <= text.pages.first().height());
+
+    // A document that fills one page exactly has no blank page after it.
+    print(perPage);
+    QCOMPARE(pdfPageCount(path), 1);
+    print(perPage + 1);
+    QCOMPARE(pdfPageCount(path), 2);
+}
+
+void TestPrinter::noDefaultPrinter()
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (!printer.isNull())
+        QSKIP(qPrintable(QStringLiteral("the default printer \"%1\" is visible to this test, so "
+                                        "the no-printer error cannot be raised")
+                             .arg(printer.printerName())));
+
+    platform::SystemPrinter system;
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const auto error = errorOf([&] { system.print({T(QStringLiteral("x")), EndOfLine}); });
+        QVERIFY2(error, qPrintable(QStringLiteral("attempt %1 raised nothing").arg(attempt)));
+        QCOMPARE(error->kind(), platform::ErrorKind::PrinterUnavailable);
+        QVERIFY(error->message().startsWith(u"No printer is available."));
+        QVERIFY(!Qt::mightBeRichText(error->message()));
+        // Nothing was left open, so ending the document has nothing to end.
+        QVERIFY(!errorOf([&] { system.endDoc(); }));
+    }
+}
+
+void TestPrinter::failedNewPageDropsDocument()
+{
+    const QString path = pdfPath(QStringLiteral("failing-page"));
+    NewPageFailingPrinter printer(path);
+    int printed = 0;
+    const auto error = errorOf([&] {
+        for (; printed < 200; ++printed)
+            printLines(printer, printed + 1, 1);
+    });
+    QVERIFY2(error, "a document longer than a page printed without a new page");
+    QCOMPARE(error->kind(), platform::ErrorKind::PrinterFailure);
+    QVERIFY(error->message().contains(u"new page"));
+    QVERIFY(printed > 10);
+
+    // The report stops at the failure without ending the document; the next statement starts
+    // a fresh document at the top of its first page.
+    printer.failNewPage = false;
+    printer.print({T(QStringLiteral("fresh")), EndOfLine});
+    printer.endDoc();
+    QCOMPARE(pdfPageCount(path), 1);
+    const PdfText text = readPdf(path);
+    QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
+    QCOMPARE(textsOf(text.words), QStringList{QStringLiteral("fresh")});
+    QVERIFY(text.words.first().box.top() < 40);
+}
+
+void TestPrinter::unopenableFileFails()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("not-yet"));
+    const QString path = folder + QStringLiteral("/out.pdf");
+    platform::PdfPrinter printer(path);
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const auto error = errorOf([&] { printer.print({T(QStringLiteral("x")), EndOfLine}); });
+        QVERIFY(error);
+        QCOMPARE(error->kind(), platform::ErrorKind::PrinterFailure);
+        QVERIFY(error->message().contains(u"could not be started"));
+        QVERIFY(!errorOf([&] { printer.endDoc(); }));
+    }
+
+    QVERIFY(QDir().mkpath(folder));
+    printer.print({T(QStringLiteral("works")), EndOfLine});
+    printer.endDoc();
+    const PdfText text = readPdf(path);
+    QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
+    QCOMPARE(textsOf(text.words), QStringList{QStringLiteral("works")});
+}
+
+int main(int argc, char *argv[])
+{
+    // The system printer is reached through a print server that does not exist, so the
+    // no-printer error is raised whether or not this machine has a printer set up.
+    qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
+    QApplication app(argc, argv);
+    TestPrinter test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_printer.moc"
