@@ -70,23 +70,23 @@ void frmMain::cmdAdd_Click()
 
 void frmMain::cmdDisplay_Click()
 {
-    if (lstStudent->ListIndex() == -1) {
-        MsgBox(QStringLiteral("Please Select Item from list"));
-        return;
-    }
-    m_forms.frmStudent->setKey(signedDecimal(lstStudent->ItemData(lstStudent->ListIndex())));
-    m_forms.frmStudent->setAction(QStringLiteral("D"));
-    m_forms.frmStudent->Show(ShowMode::Modal);
+    ShowSelectedStudent(QStringLiteral("Please Select Item from list"), QStringLiteral("D"));
 }
 
 void frmMain::cmdRemove_Click()
 {
+    ShowSelectedStudent(QStringLiteral("Please Select Item from the list"), QStringLiteral("R"));
+}
+
+void frmMain::ShowSelectedStudent(const QString &strNoSelection, const QString &strAction)
+{
     if (lstStudent->ListIndex() == -1) {
-        MsgBox(QStringLiteral("Please Select Item from the list"));
+        MsgBox(strNoSelection);
         return;
     }
+    // Key before Action, both before the show: the window reads them when it activates.
     m_forms.frmStudent->setKey(signedDecimal(lstStudent->ItemData(lstStudent->ListIndex())));
-    m_forms.frmStudent->setAction(QStringLiteral("R"));
+    m_forms.frmStudent->setAction(strAction);
     m_forms.frmStudent->Show(ShowMode::Modal);
 }
 

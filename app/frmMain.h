@@ -33,6 +33,8 @@ private:
     void cmdExit_Click();
     void mnuFileExit_Click();
     void mnuAbout_Click();
+    // Display and remove: the selected student's key, then the mode, then a modal show.
+    void ShowSelectedStudent(const QString &strNoSelection, const QString &strAction);
 
     Forms &m_forms;
 };
