@@ -2,6 +2,7 @@
 
 #include "controls.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,8 +40,23 @@ void installDefaultFont()
     QApplication::setFont(font);
 }
 
+namespace {
+
+// A form is a plain QWidget, which Qt would announce as a pane, not as a window.
+QAccessibleInterface *formAccessibility(const QString &, QObject *object)
+{
+    if (auto *form = qobject_cast<Form *>(object))
+        return new QAccessibleWidget(form, QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
 Form::Form(const FormGeometry &geometry) : m_geometry(geometry)
 {
+    static const bool accessibilityInstalled =
+        (QAccessible::installFactory(formAccessibility), true);
+    Q_UNUSED(accessibilityInstalled);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(geometry.caption);
     setAccessibleName(geometry.caption);
@@ -121,6 +137,8 @@ void Form::Show(ShowMode mode)
     if (mode == ShowMode::Modal && isVisible())
         throw RuntimeError::invalidArgument(
             QStringLiteral("the window is already shown and cannot be shown modally"));
+    // Without a window manager nothing hands the focus back when a modal window goes.
+    const QPointer<QWidget> previous = QApplication::activeWindow();
     Load();
     placeOnFirstShow();
     setWindowModality(mode == ShowMode::Modal ? Qt::ApplicationModal : Qt::NonModal);
@@ -138,6 +156,9 @@ void Form::Show(ShowMode mode)
     m_modalLoop = &loop;
     loop.exec(QEventLoop::DialogExec);
     m_modalLoop = nullptr;
+    const QWidget *active = QApplication::activeWindow();
+    if (previous && previous->isVisible() && (!active || !active->isVisible()))
+        previous->activateWindow();
 }
 
 void Form::endModalLoop()

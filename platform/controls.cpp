@@ -288,8 +288,7 @@ OptionButton::OptionButton(OptionArray &array, int index, QWidget *parent, const
 {
     place(this, array.name() + QStringLiteral("_%1").arg(index), twips);
     fitCaption(this);
-    // The array keeps the buttons exclusive itself, so that all of them can be off.
-    setAutoExclusive(false);
+    // Left auto-exclusive: screen readers announce a non-exclusive one as a check box.
     connect(this, &QAbstractButton::clicked, this,
             [this] { dispatch([this] { m_array.select(m_index, true); }); });
 }
@@ -299,7 +298,10 @@ void OptionButton::setValue(bool value)
     if (value) {
         m_array.select(m_index, false);
     } else {
+        // The checked button of an exclusive set refuses to go off; all of them may be off.
+        setAutoExclusive(false);
         setChecked(false);
+        setAutoExclusive(true);
     }
 }
 

@@ -1,0 +1,349 @@
+// What a screen reader finds in the three windows: window names, a name for every control
+// that takes the focus, and the entries of the lists, read through the accessibility tree.
+
+#include "TestSupport.h"
+
+#include <Forms.h>
+#include <frmAbout.h>
+#include <frmMain.h>
+#include <frmStudent.h>
+
+#include <QAccessible>
+#include <QAction>
+#include <QMenuBar>
+#include <QtTest>
+
+using namespace platform;
+
+namespace {
+
+struct Node
+{
+    QString name;
+    QAccessible::Role role = QAccessible::NoRole;
+    QString parentName;
+    QAccessible::Role parentRole = QAccessible::NoRole;
+    QStringList entries; // children's names, for lists
+    QList<int> selected; // positions of selected children, for lists
+};
+
+// Everything reachable from the window's interface, by the object behind each node.
+using Tree = QHash<const QObject *, Node>;
+
+void walk(QAccessibleInterface *node, QAccessibleInterface *parent, Tree &tree, int depth)
+{
+    if (!node || !node->isValid() || depth > 32)
+        return;
+    Node entry;
+    entry.name = node->text(QAccessible::Name);
+    entry.role = node->role();
+    if (parent) {
+        entry.parentName = parent->text(QAccessible::Name);
+        entry.parentRole = parent->role();
+    }
+    if (entry.role == QAccessible::List) {
+        for (int i = 0; i < node->childCount(); ++i) {
+            QAccessibleInterface *child = node->child(i);
+            entry.entries << (child ? child->text(QAccessible::Name) : QString());
+            if (child && child->state().selected)
+                entry.selected << i;
+        }
+    }
+    if (const QObject *object = node->object())
+        tree.insert(object, entry);
+    for (int i = 0; i < node->childCount(); ++i)
+        walk(node->child(i), node, tree, depth + 1);
+}
+
+Tree treeOf(QWidget *window)
+{
+    Tree tree;
+    walk(QAccessible::queryAccessibleInterface(window), nullptr, tree, 0);
+    return tree;
+}
+
+bool takesFocus(QWidget *widget, QWidget *window)
+{
+    return (widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(window);
+}
+
+// Focusable controls that a screen reader could not name; empty when all are named.
+QStringList unnamedControls(QWidget *window, const Tree &tree)
+{
+    QStringList problems;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        if (!takesFocus(widget, window))
+            continue;
+        const QString who = widget->objectName().isEmpty()
+                                ? QString::fromLatin1(widget->metaObject()->className())
+                                : widget->objectName();
+        const auto found = tree.constFind(widget);
+        if (found == tree.cend())
+            problems << who + u" is not in the tree"_qs;
+        else if (found->name.trimmed().isEmpty())
+            problems << who + u" has no name"_qs;
+        else if (found->name.contains(u'&'))
+            problems << who + u" is named \""_qs + found->name + u"\""_qs;
+    }
+    return problems;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QAccessible::Role)
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void windowsAreNamedByCaption_data();
+    void windowsAreNamedByCaption();
+    void everyFocusableControlIsNamed_data();
+    void everyFocusableControlIsNamed();
+    void controlsHaveTheirNames_data();
+    void controlsHaveTheirNames();
+    void menuItemsAreNamed();
+    void listsExposeTheirEntries_data();
+    void listsExposeTheirEntries();
+
+private:
+    frmMain &main() { return *m_forms->frmMain; }
+    // Runs inside with the window shown: the main window, the student window in add mode
+    // or the About box.
+    void inWindow(const QString &window, const std::function<void(Form &)> &inside);
+
+    std::unique_ptr<testing::Services> m_services;
+    std::unique_ptr<Forms> m_forms;
+};
+
+void TestAccessibility::init()
+{
+    m_services = std::make_unique<testing::Services>();
+    m_forms = std::make_unique<Forms>();
+    dispatch([this] { m_forms->frmMain->Show(ShowMode::Modeless); });
+    QVERIFY(QTest::qWaitForWindowExposed(&main()));
+}
+
+void TestAccessibility::cleanup()
+{
+    while (QWidget *modal = QApplication::activeModalWidget())
+        modal->hide();
+    m_forms.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_services.reset();
+    QCOMPARE(testing::visibleTopLevelCount(), 0);
+}
+
+void TestAccessibility::inWindow(const QString &window, const std::function<void(Form &)> &inside)
+{
+    if (window == u"frmMain") {
+        inside(main());
+        return;
+    }
+    bool ran = false;
+    const auto find = [this, window]() -> Form * {
+        if (window == u"frmStudent")
+            return m_forms->frmStudent.existing();
+        return m_forms->frmAbout.existing();
+    };
+    testing::whenVisible(find, [&] {
+        ran = true;
+        Form *form = find();
+        inside(*form);
+        form->Hide();
+    });
+    if (window == u"frmStudent")
+        QTest::mouseClick(main().cmdAdd, Qt::LeftButton);
+    else
+        main().mnuAbout->trigger();
+    QVERIFY(ran);
+}
+
+void TestAccessibility::windowsAreNamedByCaption_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("main window") << u"frmMain"_qs << u"Student Information"_qs;
+    QTest::newRow("student window") << u"frmStudent"_qs << u"Student Information"_qs;
+    QTest::newRow("about box") << u"frmAbout"_qs << u"About Student Information"_qs;
+}
+
+void TestAccessibility::windowsAreNamedByCaption()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, caption);
+    QString title;
+    QString name;
+    QAccessible::Role role = QAccessible::NoRole;
+    inWindow(window, [&](Form &form) {
+        title = form.windowTitle();
+        QAccessibleInterface *node = QAccessible::queryAccessibleInterface(&form);
+        name = node ? node->text(QAccessible::Name) : QString();
+        role = node ? node->role() : QAccessible::NoRole;
+    });
+    QCOMPARE(title, caption);
+    QCOMPARE(name, caption);
+    QCOMPARE(role, QAccessible::Window);
+}
+
+void TestAccessibility::everyFocusableControlIsNamed_data()
+{
+    windowsAreNamedByCaption_data();
+}
+
+void TestAccessibility::everyFocusableControlIsNamed()
+{
+    QFETCH(QString, window);
+    QStringList problems;
+    int focusable = 0;
+    inWindow(window, [&](Form &form) {
+        problems = unnamedControls(&form, treeOf(&form));
+        const QList<QWidget *> all = form.findChildren<QWidget *>();
+        focusable = int(std::count_if(all.cbegin(), all.cend(),
+                                      [&form](QWidget *w) { return takesFocus(w, &form); }));
+    });
+    QVERIFY(focusable > 0);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u"; "_qs)));
+}
+
+void TestAccessibility::controlsHaveTheirNames_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::addColumn<QString>("group"); // the named group the control sits in, if any
+
+    const auto row = [](const char *window, const char *control, const char *name,
+                        QAccessible::Role role, const char *group = "") {
+        QTest::addRow("%s %s", window, control)
+            << QString::fromLatin1(window) << QString::fromLatin1(control)
+            << QString::fromLatin1(name) << role << QString::fromLatin1(group);
+    };
+    row("frmMain", "cmdAdd", "Add a New Student", QAccessible::Button);
+    row("frmMain", "cmdRemove", "Remove a Student", QAccessible::Button);
+    row("frmMain", "cmdDisplay", "Display a student", QAccessible::Button);
+    row("frmMain", "cmdExit", "Exit", QAccessible::Button);
+    row("frmMain", "lstStudent", "Students", QAccessible::List);
+    row("frmStudent", "txtName", "Name", QAccessible::EditableText);
+    row("frmStudent", "fraGrade", "Grade Level", QAccessible::Grouping);
+    row("frmStudent", "optLevel_0", "Freshman", QAccessible::RadioButton, "Grade Level");
+    row("frmStudent", "optLevel_1", "Sophomore", QAccessible::RadioButton, "Grade Level");
+    row("frmStudent", "optLevel_2", "Junior", QAccessible::RadioButton, "Grade Level");
+    row("frmStudent", "optLevel_3", "Senior", QAccessible::RadioButton, "Grade Level");
+    row("frmStudent", "txtUnits", "Units Completed", QAccessible::EditableText);
+    row("frmStudent", "lstMajor", "Major", QAccessible::List);
+    row("frmStudent", "chkDeans", "Deans List", QAccessible::CheckBox);
+    row("frmStudent", "cboSchool_edit", "School", QAccessible::EditableText);
+    row("frmStudent", "cboSchool_list", "School", QAccessible::List);
+    row("frmStudent", "cmdAction", "Add Student", QAccessible::Button);
+    row("frmStudent", "cmdCancel", "Cancel", QAccessible::Button);
+    row("frmAbout", "cmdOK", "OK", QAccessible::Button);
+}
+
+void TestAccessibility::controlsHaveTheirNames()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QAccessible::Role, role);
+    QFETCH(QString, group);
+    bool found = false;
+    Node node;
+    inWindow(window, [&](Form &form) {
+        const Tree tree = treeOf(&form);
+        const QWidget *widget = form.findChild<QWidget *>(control);
+        found = widget && tree.contains(widget);
+        if (found)
+            node = tree.value(widget);
+    });
+    QVERIFY2(found, "not reachable from the window");
+    QCOMPARE(node.name, name);
+    QCOMPARE(node.role, role);
+    if (!group.isEmpty()) {
+        QCOMPARE(node.parentRole, QAccessible::Grouping);
+        QCOMPARE(node.parentName, group);
+    }
+}
+
+void TestAccessibility::menuItemsAreNamed()
+{
+    const auto menuNames = [](Form &form) {
+        const Tree tree = treeOf(&form);
+        QStringList names;
+        for (QAction *title : form.menuBar()->actions()) {
+            names << tree.value(title).name + u":"_qs;
+            for (QAction *item : title->menu()->actions()) {
+                if (!item->isSeparator())
+                    names << tree.value(item).name;
+            }
+        }
+        return names;
+    };
+    QStringList mainMenus;
+    QStringList studentMenus;
+    inWindow(u"frmMain"_qs, [&](Form &form) { mainMenus = menuNames(form); });
+    inWindow(u"frmStudent"_qs, [&](Form &form) { studentMenus = menuNames(form); });
+    QCOMPARE(mainMenus, (QStringList{u"File:"_qs, u"Exit"_qs, u"Help:"_qs, u"About"_qs}));
+    QCOMPARE(studentMenus, (QStringList{u"Print:"_qs, u"Print Schools"_qs, u"Print Student"_qs}));
+}
+
+void TestAccessibility::listsExposeTheirEntries_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<int>("select");
+    QTest::addColumn<QStringList>("entries");
+    const QStringList majors{u"Accounting"_qs, u"Business"_qs, u"Computer Information Systems"_qs,
+                             u"Marketing"_qs};
+    QTest::newRow("students, empty")
+        << u"frmMain"_qs << u"lstStudent"_qs << QStringList() << -1 << QStringList();
+    // Shown in the list's sorted order, not the order added.
+    QTest::newRow("students, one selected")
+        << u"frmMain"_qs << u"lstStudent"_qs
+        << QStringList{u"Zoë"_qs, u"adam"_qs, u"Émile"_qs, u"Bea"_qs} << 2
+        << QStringList{u"adam"_qs, u"Bea"_qs, u"Émile"_qs, u"Zoë"_qs};
+    QTest::newRow("majors, none selected")
+        << u"frmStudent"_qs << u"lstMajor"_qs << QStringList() << -1 << majors;
+    QTest::newRow("majors, last selected")
+        << u"frmStudent"_qs << u"lstMajor"_qs << QStringList() << 3 << majors;
+    QTest::newRow("schools, one typed in")
+        << u"frmStudent"_qs << u"cboSchool_list"_qs << QStringList{u"Night School"_qs} << 1
+        << QStringList{u"Franklin"_qs, u"Highland"_qs, u"Midtown"_qs, u"Night School"_qs,
+                       u"West Highland"_qs};
+}
+
+void TestAccessibility::listsExposeTheirEntries()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QStringList, added);
+    QFETCH(int, select);
+    QFETCH(QStringList, entries);
+    Node node;
+    int listed = -1;
+    inWindow(window, [&](Form &form) {
+        auto *list = form.findChild<ListBox *>(control);
+        if (!list)
+            return;
+        for (const QString &text : added)
+            list->AddItem(text);
+        list->setListIndex(select);
+        listed = list->ListCount();
+        // Read once the entries are in: offscreen, with no screen reader, Qt does not tell
+        // an accessible list that was already read about later changes.
+        node = treeOf(&form).value(list);
+    });
+    QCOMPARE(listed, entries.size());
+    QCOMPARE(node.role, QAccessible::List);
+    QCOMPARE(node.entries, entries);
+    QCOMPARE(node.selected, select < 0 ? QList<int>() : QList<int>{select});
+}
+
+SI_TEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"

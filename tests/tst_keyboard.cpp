@@ -1,0 +1,484 @@
+// The program used with the keyboard alone. Keys go to the window that has the keyboard focus
+// through the platform's input path, so shortcuts, access keys and popup menus act as they
+// would for a user; nothing is clicked and no control is set from the test.
+
+#include "TestSupport.h"
+
+#include <CStudents.h>
+#include <Forms.h>
+#include <frmAbout.h>
+#include <frmMain.h>
+#include <frmStudent.h>
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QtTest>
+#include <QWindow>
+
+using namespace platform;
+
+namespace {
+
+QString describe(QWidget *widget)
+{
+    return widget ? widget->objectName() : QStringLiteral("(none)");
+}
+
+// The texts of one printed document, in order.
+QStringList printedTexts(const QList<PrintStatement> &document)
+{
+    QStringList texts;
+    for (const PrintStatement &statement : document) {
+        for (const PrintItem &item : statement) {
+            if (item.kind == PrintItem::Kind::Text)
+                texts << item.text;
+        }
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestKeyboard : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void wholeSessionByKeyboard();
+    void studentWindowAccessKeys_data();
+    void studentWindowAccessKeys();
+    void accessKeysAreUnique_data();
+    void accessKeysAreUnique();
+    void exitFromTheFileMenu();
+
+private:
+    frmMain &main() { return *m_forms->frmMain; }
+    ListBox &list() { return *main().lstStudent; }
+    frmStudent *student() { return m_forms->frmStudent.existing(); }
+    frmAbout *about() { return m_forms->frmAbout.existing(); }
+    std::shared_ptr<CStudent> record(int code)
+    {
+        return student()->students()->Item(QLatin1Char(' ') + QString::number(code));
+    }
+
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void type(const QString &text);
+    QString focusName() const { return describe(QApplication::focusWidget()); }
+    // Buttons answer their access keys after a short press animation.
+    void waitFor(const QString &what, const std::function<bool()> &done);
+    // Presses the keys that open a modal window, runs inside while it is shown, and waits
+    // until it is gone. Access keys press buttons after a short animation, hence the wait.
+    void whileShown(const std::function<Form *()> &find, const std::function<void()> &openKeys,
+                    const std::function<void(Form &)> &inside);
+    void whileStudentShown(const std::function<void()> &openKeys,
+                           const std::function<void(frmStudent &)> &inside);
+
+    std::unique_ptr<testing::Services> m_services;
+    std::unique_ptr<Forms> m_forms;
+    // What went wrong inside a modal window, where a failed check cannot end the test: keys
+    // with no window to go to, waits that never ended, windows that stayed open.
+    QStringList m_problems;
+};
+
+void TestKeyboard::init()
+{
+    m_problems.clear();
+    m_services = std::make_unique<testing::Services>();
+    m_forms = std::make_unique<Forms>();
+    dispatch([this] { m_forms->frmMain->Show(ShowMode::Modeless); });
+    QVERIFY(QTest::qWaitForWindowActive(&main()));
+}
+
+void TestKeyboard::cleanup()
+{
+    while (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    while (QWidget *modal = QApplication::activeModalWidget())
+        modal->hide();
+    m_forms.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_services.reset();
+    QCOMPARE(testing::visibleTopLevelCount(), 0);
+}
+
+void TestKeyboard::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QWindow *window = QGuiApplication::focusWindow();
+    if (!window) {
+        m_problems << QStringLiteral("no window has the keyboard focus for %1")
+                          .arg(QKeySequence(modifiers | key).toString());
+        return;
+    }
+    QTest::keyClick(window, key, modifiers);
+}
+
+void TestKeyboard::type(const QString &text)
+{
+    for (const QChar c : text) {
+        QWindow *window = QGuiApplication::focusWindow();
+        if (!window) {
+            m_problems << QStringLiteral("no window has the keyboard focus to type %1").arg(text);
+            return;
+        }
+        const char16_t upper = c.toUpper().unicode();
+        const auto key = upper < 0x80 ? Qt::Key(upper) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, window, key, QString(c), Qt::NoModifier);
+    }
+}
+
+void TestKeyboard::waitFor(const QString &what, const std::function<bool()> &done)
+{
+    if (!QTest::qWaitFor(done))
+        m_problems << u"never: "_qs + what;
+}
+
+void TestKeyboard::whileShown(const std::function<Form *()> &find,
+                              const std::function<void()> &openKeys,
+                              const std::function<void(Form &)> &inside)
+{
+    bool ran = false;
+    testing::whenVisible([find] { return find(); },
+                         [&] {
+                             ran = true;
+                             // A user starts typing once the window has come up active.
+                             waitFor(u"the window active"_qs, [&] {
+                                 return QGuiApplication::focusWindow() == find()->windowHandle();
+                             });
+                             inside(*find());
+                             const auto gone = [&] { return !find() || !find()->isVisible(); };
+                             if (!QTest::qWaitFor(gone)) {
+                                 m_problems << find()->objectName() + u" stayed open"_qs;
+                                 QTimer::singleShot(0, find(), [find] { find()->Hide(); });
+                             }
+                         });
+    openKeys();
+    QVERIFY2(QTest::qWaitFor([&] { return ran && (!find() || !find()->isVisible()); }),
+             "the window did not open and close");
+    // Keys after this go to whichever window takes the focus back; there must be one.
+    waitFor(u"a window active again"_qs, [] {
+        const QWindow *window = QGuiApplication::focusWindow();
+        return window && window->isVisible();
+    });
+}
+
+void TestKeyboard::whileStudentShown(const std::function<void()> &openKeys,
+                                     const std::function<void(frmStudent &)> &inside)
+{
+    whileShown([this] { return student(); }, openKeys,
+               [&](Form &form) { inside(static_cast<frmStudent &>(form)); });
+}
+
+void TestKeyboard::wholeSessionByKeyboard()
+{
+    QCOMPARE(focusName(), u"cmdAdd"_qs);
+
+    // First student: Enter presses the focused Add button; Tab and arrows walk the fields.
+    QStringList trail;
+    whileStudentShown([this] { press(Qt::Key_Return); },
+                      [&](frmStudent &) {
+                          trail << focusName();
+                          type(u"Ann Lee"_qs);
+                          press(Qt::Key_Tab);
+                          trail << focusName();
+                          press(Qt::Key_Down);
+                          press(Qt::Key_Down);
+                          trail << focusName();
+                          press(Qt::Key_U, Qt::AltModifier);
+                          trail << focusName();
+                          type(u"30"_qs);
+                          press(Qt::Key_Tab);
+                          trail << focusName();
+                          press(Qt::Key_Down);
+                          press(Qt::Key_Tab);
+                          trail << focusName();
+                          press(Qt::Key_Space);
+                          press(Qt::Key_Tab);
+                          trail << focusName();
+                          press(Qt::Key_Down);
+                          press(Qt::Key_Return);
+                      });
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    QCOMPARE(trail, (QStringList{u"txtName"_qs, u"optLevel_0"_qs, u"optLevel_2"_qs, u"txtUnits"_qs,
+                                 u"lstMajor"_qs, u"chkDeans"_qs, u"cboSchool_edit"_qs}));
+    const auto ann = record(1);
+    QCOMPARE(ann->StudentName(), u"Ann Lee"_qs);
+    QCOMPARE(int(ann->UnitsCompleted()), 30);
+    QCOMPARE(int(ann->GradeLevel()), 2);
+    // Tabbing into the list marks its first entry without choosing it; Down chooses the next.
+    QCOMPARE(ann->Major(), u"Business"_qs);
+    QCOMPARE(ann->DeansList(), u"1"_qs);
+    QCOMPARE(ann->School(), u"Franklin"_qs);
+
+    // Second student: Alt+A from the main window, access keys for the grade and the units.
+    QCOMPARE(QApplication::activeWindow(), &main());
+    whileStudentShown([this] { press(Qt::Key_A, Qt::AltModifier); },
+                      [&](frmStudent &w) {
+                          type(u"Bob Ray"_qs);
+                          press(Qt::Key_S, Qt::AltModifier);
+                          waitFor(u"Senior chosen"_qs, [&w] { return w.optLevel[3].Value(); });
+                          press(Qt::Key_U, Qt::AltModifier);
+                          type(u"12.5"_qs);
+                          press(Qt::Key_Tab);
+                          press(Qt::Key_Space); // chooses the marked first entry
+                          press(Qt::Key_D, Qt::AltModifier);
+                          waitFor(u"Deans List checked"_qs,
+                                  [&w] { return w.chkDeans->Value() == 1; });
+                          press(Qt::Key_Tab);
+                          type(u"Night School"_qs);
+                          press(Qt::Key_Return);
+                      });
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    const auto bob = record(2);
+    QCOMPARE(bob->StudentName(), u"Bob Ray"_qs);
+    QCOMPARE(int(bob->UnitsCompleted()), 12);
+    QCOMPARE(int(bob->GradeLevel()), 3);
+    QCOMPARE(bob->Major(), u"Accounting"_qs);
+    QCOMPARE(bob->DeansList(), u"1"_qs);
+    QCOMPARE(bob->School(), u"Night School"_qs);
+    QCOMPARE(list().ListCount(), 2);
+    QCOMPARE(list().List(0), u"Ann Lee"_qs);
+    QCOMPARE(list().List(1), u"Bob Ray"_qs);
+
+    // Display the second entry, print it and the school list from the Print menu, cancel.
+    QCOMPARE(focusName(), u"cmdAdd"_qs); // back where it was before the window opened
+    for (int i = 0; i < 4; ++i)
+        press(Qt::Key_Tab);
+    QCOMPARE(focusName(), u"lstStudent"_qs);
+    press(Qt::Key_Down);
+    QCOMPARE(list().ListIndex(), 1);
+    QString shownName;
+    QString shownUnits;
+    QString shownMajor;
+    QString shownSchool;
+    int shownLevel = -1;
+    int shownDeans = -1;
+    QStringList menus;
+    whileStudentShown([this] { press(Qt::Key_D, Qt::AltModifier); },
+                      [&](frmStudent &w) {
+                          shownName = w.txtName->Text();
+                          shownUnits = w.txtUnits->Text();
+                          shownMajor = w.lstMajor->Text();
+                          shownSchool = w.cboSchool->Text();
+                          for (int i = 0; i < 4; ++i)
+                              shownLevel = w.optLevel[i].Value() ? i : shownLevel;
+                          shownDeans = w.chkDeans->Value();
+                          for (const QChar item : {u't', u'c'}) {
+                              press(Qt::Key_P, Qt::AltModifier);
+                              QMenu *menu =
+                                  qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                              menus << (menu ? menu->objectName() : QStringLiteral("(no menu)"));
+                              press(Qt::Key(item.toUpper().unicode()));
+                          }
+                          press(Qt::Key_C, Qt::AltModifier);
+                          waitFor(u"Cancel pressed"_qs, [&w] { return !w.isVisible(); });
+                      });
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    QCOMPARE(shownName, u"Bob Ray"_qs);
+    QCOMPARE(shownUnits, u"12"_qs);
+    QCOMPARE(shownMajor, u"Accounting"_qs);
+    QCOMPARE(shownSchool, u"Night School"_qs);
+    QCOMPARE(shownLevel, 3);
+    QCOMPARE(shownDeans, 1);
+    QCOMPARE(menus, (QStringList{u"mnuPrint"_qs, u"mnuPrint"_qs}));
+    const auto &documents = m_services->printer->documents();
+    QCOMPARE(documents.size(), 2);
+    const QStringList report = printedTexts(documents[0]);
+    for (const QString &field :
+         {u"Bob Ray"_qs, u"12"_qs, u"Accounting"_qs, u"Night School"_qs, u"Senior"_qs, u"Yes"_qs})
+        QVERIFY2(report.contains(field), qPrintable(field));
+    // Printing the student added the typed school to the list that Print Schools prints.
+    const QStringList schools = printedTexts(documents[1]);
+    for (const QString &school :
+         {u"Franklin"_qs, u"Highland"_qs, u"Midtown"_qs, u"Night School"_qs, u"West Highland"_qs})
+        QVERIFY2(schools.contains(school), qPrintable(school));
+
+    // Remove the first entry: an access key leaves the focus in the list, so Up, Alt+R, and
+    // Enter confirms.
+    QCOMPARE(focusName(), u"lstStudent"_qs);
+    press(Qt::Key_Up);
+    QCOMPARE(list().ListIndex(), 0);
+    QString removeCaption;
+    whileStudentShown([this] { press(Qt::Key_R, Qt::AltModifier); },
+                      [&](frmStudent &w) {
+                          removeCaption = w.cmdAction->Caption();
+                          shownName = w.txtName->Text();
+                          press(Qt::Key_Return);
+                      });
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    QCOMPARE(removeCaption, u"Remove this Student?"_qs);
+    QCOMPARE(shownName, u"Ann Lee"_qs);
+    QCOMPARE(list().ListCount(), 1);
+    QCOMPARE(list().List(0), u"Bob Ray"_qs);
+    QCOMPARE(student()->students()->Count(), 1);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, record(1));
+
+    // About: Alt+H opens the Help menu, A the box; Esc leaves it open, Enter presses OK.
+    QString helpMenu;
+    QString aboutFocus;
+    bool openAfterEscape = false;
+    whileShown([this] { return about(); },
+               [&] {
+                   press(Qt::Key_H, Qt::AltModifier);
+                   QMenu *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                   helpMenu = menu ? menu->objectName() : QStringLiteral("(no menu)");
+                   press(Qt::Key_A);
+               },
+               [&](Form &box) {
+                   aboutFocus = focusName();
+                   press(Qt::Key_Escape);
+                   openAfterEscape = box.isVisible();
+                   press(Qt::Key_Return);
+               });
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    QCOMPARE(helpMenu, u"mnuHelp"_qs);
+    QCOMPARE(aboutFocus, u"cmdOK"_qs);
+    QVERIFY(openAfterEscape);
+    QVERIFY(m_forms->frmAbout.isLoaded());
+
+    // Exit: Alt+X presses the Exit button.
+    press(Qt::Key_X, Qt::AltModifier);
+    QTRY_VERIFY(hasEnded());
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    QCOMPARE(m_services->ends, 1);
+    QVERIFY(!m_forms->frmMain.isLoaded());
+    QVERIFY(!m_forms->frmStudent.isLoaded());
+    QVERIFY(m_services->errors.empty());
+    QVERIFY(m_services->messages.empty());
+}
+
+void TestKeyboard::studentWindowAccessKeys_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("deans");
+    QTest::newRow("Alt+N name") << Qt::Key_N << u"txtName"_qs << -1 << 0;
+    QTest::newRow("Alt+U units") << Qt::Key_U << u"txtUnits"_qs << -1 << 0;
+    QTest::newRow("Alt+E freshman") << Qt::Key_E << u"optLevel_0"_qs << 0 << 0;
+    QTest::newRow("Alt+H sophomore") << Qt::Key_H << u"optLevel_1"_qs << 1 << 0;
+    QTest::newRow("Alt+J junior") << Qt::Key_J << u"optLevel_2"_qs << 2 << 0;
+    QTest::newRow("Alt+S senior") << Qt::Key_S << u"optLevel_3"_qs << 3 << 0;
+    QTest::newRow("Alt+D deans list") << Qt::Key_D << u"chkDeans"_qs << -1 << 1;
+}
+
+void TestKeyboard::studentWindowAccessKeys()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(QString, focus);
+    QFETCH(int, level);
+    QFETCH(int, deans);
+    QString started;
+    QString focused;
+    int selectedLevel = -2;
+    int deansValue = -1;
+    bool openBeforeCancel = false;
+    whileStudentShown([this] { press(Qt::Key_Return); },
+                      [&](frmStudent &w) {
+                          // Start away from every target (Shift+Tab wraps to the last
+                          // control) so that each move is seen.
+                          press(Qt::Key_Tab, Qt::ShiftModifier);
+                          started = focusName();
+                          press(key, Qt::AltModifier);
+                          // Buttons answer their access key after a short press animation.
+                          waitFor(u"focus on "_qs + focus, [&] { return focusName() == focus; });
+                          waitFor(u"grade level chosen"_qs,
+                                  [&] { return level < 0 || w.optLevel[level].Value(); });
+                          waitFor(u"Deans List value"_qs,
+                                  [&] { return w.chkDeans->Value() == deans; });
+                          focused = focusName();
+                          selectedLevel = -1;
+                          for (int i = 0; i < 4; ++i)
+                              selectedLevel = w.optLevel[i].Value() ? i : selectedLevel;
+                          deansValue = w.chkDeans->Value();
+                          openBeforeCancel = w.isVisible();
+                          press(Qt::Key_C, Qt::AltModifier);
+                      });
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    QCOMPARE(started, u"cmdCancel"_qs);
+    QCOMPARE(focused, focus);
+    QCOMPARE(selectedLevel, level);
+    QCOMPARE(deansValue, deans);
+    QVERIFY(openBeforeCancel);
+    QCOMPARE(list().ListCount(), 0); // Alt+C cancelled
+}
+
+void TestKeyboard::accessKeysAreUnique_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("main window") << u"frmMain"_qs;
+    QTest::newRow("student window, add") << u"frmStudent"_qs;
+    QTest::newRow("about box") << u"frmAbout"_qs;
+}
+
+void TestKeyboard::accessKeysAreUnique()
+{
+    QFETCH(QString, window);
+    // Every caption with an access key in the window, menu titles included.
+    const auto collect = [](Form &form) {
+        QMultiMap<QString, QString> keys;
+        const auto add = [&keys](const QString &caption, const QString &owner) {
+            const QKeySequence mnemonic = QKeySequence::mnemonic(caption);
+            if (!mnemonic.isEmpty())
+                keys.insert(mnemonic.toString(), owner);
+        };
+        for (QAbstractButton *button : form.findChildren<QAbstractButton *>()) {
+            if (button->isVisibleTo(&form))
+                add(button->text(), button->objectName());
+        }
+        for (QLabel *label : form.findChildren<QLabel *>()) {
+            if (label->buddy())
+                add(label->text(), label->objectName());
+        }
+        if (form.menuBar()) {
+            for (QAction *action : form.menuBar()->actions())
+                add(action->text(), action->objectName());
+        }
+        return keys;
+    };
+    QMultiMap<QString, QString> keys;
+    if (window == u"frmMain") {
+        keys = collect(main());
+    } else if (window == u"frmStudent") {
+        whileStudentShown([this] { press(Qt::Key_Return); },
+                          [&](frmStudent &w) {
+                              keys = collect(w);
+                              press(Qt::Key_C, Qt::AltModifier);
+                          });
+    } else {
+        whileShown([this] { return about(); },
+                   [this] {
+                       press(Qt::Key_H, Qt::AltModifier);
+                       press(Qt::Key_A);
+                   },
+                   [&](Form &box) {
+                       keys = collect(box);
+                       press(Qt::Key_K, Qt::AltModifier);
+                   });
+    }
+    QVERIFY(!keys.isEmpty());
+    QStringList clashes;
+    for (const QString &key : keys.uniqueKeys()) {
+        if (keys.count(key) > 1)
+            clashes << key + u": "_qs + keys.values(key).join(u", "_qs);
+    }
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(u"; "_qs)));
+}
+
+void TestKeyboard::exitFromTheFileMenu()
+{
+    press(Qt::Key_F, Qt::AltModifier);
+    QMenu *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QCOMPARE(menu->objectName(), u"mnuFile"_qs);
+    press(Qt::Key_X);
+    QVERIFY(hasEnded());
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    QCOMPARE(m_services->ends, 1);
+    QVERIFY(!m_forms->frmMain.isLoaded());
+}
+
+SI_TEST_MAIN(TestKeyboard)
+#include "tst_keyboard.moc"
