@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -14,12 +15,15 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
     // Lets desktop shells match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.margaretellis.StudentInformation"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/student-information.ico")));
     platform::installDefaultFont();
     // The main window's close box and Exit end the program, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
 
     Forms forms;
     platform::dispatch([&forms] { forms.frmMain->Show(platform::ShowMode::Modeless); });
+    // Decoding the icon needs an image plugin; done once the window is up, it costs no start-up.
+    QTimer::singleShot(100, &app, [] {
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/student-information.ico")));
+    });
     return QApplication::exec();
 }

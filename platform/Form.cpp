@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -31,10 +32,16 @@ QRect twipsRect(int left, int top, int width, int height)
 
 void installDefaultFont()
 {
+    // Only installed families: a missing one costs Qt a fallback search at start-up.
+    QStringList families;
+    for (const char *family :
+         {"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"}) {
+        if (QFontDatabase::hasFamily(QString::fromLatin1(family)))
+            families << QString::fromLatin1(family);
+    }
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                      QStringLiteral("DejaVu Sans")});
+    if (!families.isEmpty())
+        font.setFamilies(families);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(8.25);
     QApplication::setFont(font);
