@@ -313,6 +313,8 @@ private:
     QString randomSchool();
 
     void log(const QString &what) { m_line += what + QLatin1String("; "); }
+    // Keeps the first failure; the walk stops after the step.
+    void fail(const QString &what);
     bool check(bool ok, const QString &what);
 
     // Steps from the main window.
@@ -366,7 +368,9 @@ private:
     int m_selectedCode = 0; // list entry selected in the main window, 0 for none
     QStringList m_schools;  // cboSchool's entries, in any order
     int m_documents = 0;
-    Fields m_fields; // the student window's fields while it is shown
+    int m_step = 0;
+    int m_codesGoneAt = 0; // the step that used the last code
+    Fields m_fields;       // the student window's fields while it is shown
     int m_shownCode = 0;
 
     std::vector<testing::ShownMessage> m_expectedMessages;
@@ -378,12 +382,19 @@ private:
     QStringList m_steps;
     QString m_failure;
     std::map<QString, int> m_counts;
+    bool m_exited = false;
 };
+
+void Walk::fail(const QString &what)
+{
+    if (m_failure.isEmpty())
+        m_failure = what;
+}
 
 bool Walk::check(bool ok, const QString &what)
 {
-    if (!ok && m_failure.isEmpty())
-        m_failure = what;
+    if (!ok)
+        fail(what);
     return ok;
 }
 
@@ -392,9 +403,12 @@ QString Walk::summary() const
     QStringList parts;
     for (const auto &[what, count] : m_counts)
         parts << QStringLiteral("%1 %2").arg(count).arg(what);
-    return QStringLiteral("seed %1, %2 steps, %3 students listed at the end, next code %4; %5")
+    if (m_codesGoneAt)
+        parts << QStringLiteral("the last code went at step %1").arg(m_codesGoneAt);
+    return QStringLiteral("seed %1, %2 steps%3, %4 students listed at the end, next code %5; %6")
         .arg(m_seed)
-        .arg(m_steps.size())
+        .arg(m_steps.size() - (m_exited ? 1 : 0))
+        .arg(QLatin1String(m_exited ? " and the exit" : ""))
         .arg(m_records.size())
         .arg(m_nextCode)
         .arg(parts.join(QStringLiteral(", ")));
@@ -518,7 +532,7 @@ int Walk::rowOf(int code)
 void Walk::checkFields(frmStudent &w, const QString &when)
 {
     const Fields &f = m_fields;
-    const auto fail = [&](const QString &what) { check(false, when + QLatin1String(": ") + what); };
+    const auto fail = [&](const QString &what) { Walk::fail(when + QLatin1String(": ") + what); };
     if (w.txtName->Text() != f.name)
         fail(QStringLiteral("name shows %1, expected %2")
                  .arg(shown(w.txtName->Text()), shown(f.name)));
@@ -527,7 +541,9 @@ void Walk::checkFields(frmStudent &w, const QString &when)
                  .arg(shown(w.txtUnits->Text()), shown(f.units)));
     for (int i = 0; i < 4; ++i) {
         if (w.optLevel[i].Value() != (f.grade == i))
-            fail(QStringLiteral("grade option %1 is %2").arg(i).arg(w.optLevel[i].Value()));
+            fail(QStringLiteral("grade option %1 is %2")
+                     .arg(i)
+                     .arg(QLatin1String(w.optLevel[i].Value() ? "on" : "off")));
     }
     if (w.lstMajor->ListIndex() != f.major)
         fail(QStringLiteral("major %1 selected, expected %2")
@@ -568,49 +584,53 @@ void Walk::checkProgram()
           QStringLiteral("%1 records stored for %2 entries")
               .arg(students ? students->Count() : 0)
               .arg(count));
+    // Messages are built only on failure: this runs for every entry after every step.
     std::map<int, int> seen;
     for (int i = 0; i < count && students && m_failure.isEmpty(); ++i) {
         const QString name = list().List(i);
         const int code = list().ItemData(i);
-        if (!check(++seen[code] == 1, QStringLiteral("item data %1 listed twice").arg(code)))
+        if (++seen[code] != 1) {
+            fail(QStringLiteral("item data %1 listed twice").arg(code));
             break;
+        }
         const auto expected = m_records.find(code);
-        if (!check(expected != m_records.end(),
-                   QStringLiteral("entry %1 %2 has item data %3, which names no student")
-                       .arg(i)
-                       .arg(shown(name))
-                       .arg(code)))
+        if (expected == m_records.end()) {
+            fail(QStringLiteral("entry %1 %2 has item data %3, which names no student")
+                     .arg(i)
+                     .arg(shown(name))
+                     .arg(code));
             break;
-        check(name == expected->second.name, QStringLiteral("entry %1 reads %2, expected %3")
-                                                 .arg(i)
-                                                 .arg(shown(name), shown(expected->second.name)));
+        }
+        if (name != expected->second.name)
+            fail(QStringLiteral("entry %1 reads %2, expected %3")
+                     .arg(i)
+                     .arg(shown(name), shown(expected->second.name)));
         if (i > 0) {
             // Sorted without regard to case; equal names in the order they were added.
             const int order = m_order.compare(list().List(i - 1), name);
-            check(order < 0 || (order == 0 && list().ItemData(i - 1) < code),
-                  QStringLiteral("entries %1 %2 (%3) and %4 %5 (%6) out of order")
-                      .arg(i - 1)
-                      .arg(shown(list().List(i - 1)))
-                      .arg(list().ItemData(i - 1))
-                      .arg(i)
-                      .arg(shown(name))
-                      .arg(code));
+            if (order > 0 || (order == 0 && list().ItemData(i - 1) > code))
+                fail(QStringLiteral("entries %1 %2 (%3) and %4 %5 (%6) out of order")
+                         .arg(i - 1)
+                         .arg(shown(list().List(i - 1)))
+                         .arg(list().ItemData(i - 1))
+                         .arg(i)
+                         .arg(shown(name))
+                         .arg(code));
         }
         std::shared_ptr<CStudent> record;
         try {
             record = students->Item(keyOf(code));
         } catch (const RuntimeError &error) {
-            check(
-                false,
-                QStringLiteral("no record under %1: %2").arg(shown(keyOf(code)), error.message()));
+            fail(QStringLiteral("no record under %1: %2").arg(shown(keyOf(code)), error.message()));
             break;
         }
         const Record stored{record->StudentName(), record->UnitsCompleted(), record->GradeLevel(),
                             record->Major(),       record->School(),         record->DeansList()};
-        check(stored == expected->second && record->StudentCode() == keyOf(code),
-              QStringLiteral("record %1 holds %2 under %3, expected %4")
-                  .arg(code)
-                  .arg(describe(stored), shown(record->StudentCode()), describe(expected->second)));
+        if (stored != expected->second || record->StudentCode() != keyOf(code))
+            fail(QStringLiteral("record %1 holds %2 under %3, expected %4")
+                     .arg(code)
+                     .arg(describe(stored), shown(record->StudentCode()),
+                          describe(expected->second)));
     }
 
     const int selected = list().ListIndex();
@@ -626,10 +646,9 @@ void Walk::checkProgram()
         QStringList schools;
         for (int i = 0; i < w->cboSchool->ListCount(); ++i) {
             schools << w->cboSchool->List(i);
-            if (i > 0)
-                check(m_order.compare(schools[i - 1], schools[i]) <= 0,
-                      QStringLiteral("schools %1 and %2 out of order")
-                          .arg(shown(schools[i - 1]), shown(schools[i])));
+            if (i > 0 && m_order.compare(schools[i - 1], schools[i]) > 0)
+                fail(QStringLiteral("schools %1 and %2 out of order")
+                         .arg(shown(schools[i - 1]), shown(schools[i])));
         }
         QStringList sortedActual = schools;
         QStringList sortedModel = m_schools;
@@ -647,6 +666,7 @@ void Walk::checkProgram()
 
 bool Walk::step(int number)
 {
+    m_step = number;
     m_line = QStringLiteral("%1: ").arg(number);
     const int population = int(m_records.size());
     // Removals catch up with adds as the list grows, so the walk can run long.
@@ -1071,8 +1091,10 @@ bool Walk::commit(Mode mode, frmStudent &w)
     const int listed = list().ListCount();
     press();
     m_services.messageBox->onShow = nullptr;
-    if (codesLeft)
-        ++m_nextCode;
+    if (codesLeft && ++m_nextCode > 32767)
+        m_codesGoneAt = m_step;
+    if (!codesLeft)
+        ++m_counts[QStringLiteral("adds refused for want of codes")];
     if (fails) {
         // Taken back whole: no entry, no record, the window open with what was typed.
         expectMessage(RuntimeError::overflow().message(), applicationTitle());
@@ -1121,6 +1143,7 @@ void Walk::exit()
     else
         main().close();
     m_steps << m_line;
+    m_exited = true;
     check(hasEnded() && m_services.ends == 1, QStringLiteral("the program did not end"));
     check(!m_forms.frmMain.isLoaded() && !m_forms.frmStudent.isLoaded(),
           QStringLiteral("a window is still loaded"));
@@ -1129,6 +1152,8 @@ void Walk::exit()
     check(std::none_of(records.begin(), records.end(), [](const auto &r) { return !r.expired(); }),
           QStringLiteral("records outlived the program"));
 }
+
+constexpr int DefaultSteps = 2000;
 
 int environmentNumber(const char *name, int fallback)
 {
@@ -1160,6 +1185,9 @@ class TestModel : public QObject
 {
     Q_OBJECT
 
+public:
+    TestModel();
+
 private Q_SLOTS:
     void init();
     void cleanup();
@@ -1185,6 +1213,15 @@ private:
     std::unique_ptr<testing::Services> m_services;
     std::unique_ptr<Forms> m_forms;
 };
+
+TestModel::TestModel()
+{
+    // Qt Test stops a test function after five minutes unless told otherwise; a long walk
+    // takes longer. Qt Test reads the setting when the first test function starts.
+    const int steps = environmentNumber("SI_MODEL_STEPS", DefaultSteps);
+    if (steps > DefaultSteps && !qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number(300000 + qint64(steps) * 10));
+}
 
 void TestModel::init()
 {
@@ -1238,7 +1275,7 @@ void TestModel::add(const QString &name, const QString &units)
 void TestModel::randomWalk()
 {
     const auto seed = quint32(environmentNumber("SI_MODEL_SEED", 20240611));
-    const int steps = environmentNumber("SI_MODEL_STEPS", 2000);
+    const int steps = environmentNumber("SI_MODEL_STEPS", DefaultSteps);
     Walk walk(*m_services, seed);
     QElapsedTimer clock;
     clock.start();
