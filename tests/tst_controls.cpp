@@ -6,8 +6,11 @@
 #include <controls.h>
 #include <Form.h>
 
+#include <QAccessible>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QtTest>
 
 using namespace platform;
@@ -95,6 +98,7 @@ private Q_SLOTS:
     void itemDataFollowsItsEntry();
     void selectionRules();
     void badPositionsFail();
+    void listKeysAndScreenReader();
     void optionArray();
     void optionArrayUserClicks();
     void comboSelection();
@@ -222,6 +226,60 @@ void TestControls::badPositionsFail()
     QCOMPARE(kindOf([&] { options[4].setValue(true); }), ErrorKind::InvalidArgument);
 }
 
+void TestControls::listKeysAndScreenReader()
+{
+    QWidget parent;
+    parent.resize(200, 200);
+    ListBox list(&parent, u"list"_qs, QRect(0, 0, 120, 60), Sorting::Sorted);
+    for (int i = 0; i < 30; ++i)
+        list.AddItem(QStringLiteral("Entry %1").arg(i, 2, 10, QLatin1Char('0')));
+    list.AddItem(u"Zoe"_qs);
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    list.setFocus(Qt::TabFocusReason);
+    const auto shown = [&list] {
+        return list.viewport()->rect().contains(list.entryRect(list.ListIndex()));
+    };
+
+    QTest::keyClick(&list, Qt::Key_End);
+    QCOMPARE(list.Text(), u"Zoe"_qs);
+    QVERIFY(shown());
+    QTest::keyClick(&list, Qt::Key_Home);
+    QCOMPARE(list.ListIndex(), 0);
+    QVERIFY(shown());
+    QTest::keyClick(&list, Qt::Key_PageDown);
+    QVERIFY(list.ListIndex() > 1);
+    QVERIFY(shown());
+    QTest::keyClick(&list, Qt::Key_PageUp);
+    QCOMPARE(list.ListIndex(), 0);
+    QTest::keyClick(&list, Qt::Key_Z);
+    QCOMPARE(list.Text(), u"Zoe"_qs);
+    // Enter goes on to the window, whose default button takes it.
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&list, &enter);
+    QVERIFY(!enter.isAccepted());
+
+    // A screen reader sees the entries as they are now, not as they were when first read.
+    QAccessibleInterface *node = QAccessible::queryAccessibleInterface(&list);
+    QVERIFY(node);
+    QCOMPARE(node->role(), QAccessible::List);
+    QCOMPARE(node->child(0)->text(QAccessible::Name), u"Entry 00"_qs);
+    QAccessibleInterface *second = node->child(1);
+    QCOMPARE(second->text(QAccessible::Name), u"Entry 01"_qs);
+    list.RemoveItem(0);
+    // Read before its row moved, the entry goes stale rather than name its new neighbour.
+    QVERIFY(!second->isValid());
+    list.AddItem(u"Abe"_qs);
+    list.setListIndex(2);
+    QCOMPARE(node->childCount(), 31);
+    QCOMPARE(node->child(0)->role(), QAccessible::ListItem);
+    QCOMPARE(node->child(0)->text(QAccessible::Name), u"Abe"_qs);
+    QCOMPARE(node->child(1)->text(QAccessible::Name), u"Entry 01"_qs);
+    QVERIFY(node->child(2)->state().selected);
+    QVERIFY(!node->child(1)->state().selected);
+    QCOMPARE(node->indexOfChild(node->child(30)), 30);
+}
+
 void TestControls::optionArray()
 {
     QWidget parent;
@@ -293,7 +351,7 @@ void TestControls::comboSelection()
     QCOMPARE(combo.Text(), u"Franklin East"_qs);
 
     ListBox *list = combo.listPart();
-    const QRect third = list->visualItemRect(list->item(2));
+    const QRect third = list->entryRect(2);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
     QCOMPARE(combo.ListIndex(), 2);
     QCOMPARE(combo.Text(), u"West Highland"_qs);
