@@ -39,7 +39,7 @@ template <typename Convert> QString outcome(Convert convert)
 {
     try {
         return QString::number(convert());
-    } catch (const platform::RuntimeError& error) {
+    } catch (const platform::RuntimeError &error) {
         return kindName(error.kind());
     }
 }
@@ -75,19 +75,19 @@ private:
 using Collection = platform::KeyedCollection<QString>;
 
 // Splits a table cell into operations or keys; '_' stands for a blank inside a key.
-QStringList words(const QString& row)
+QStringList words(const QString &row)
 {
     QStringList result = row.split(u' ', Qt::SkipEmptyParts);
-    for (QString& word : result)
+    for (QString &word : result)
         word.replace(u'_', u' ');
     return result;
 }
 
 // Applies in turn "+key" (add a new object holding the key), "=key" (add the object stored
 // under the key again), "?key" (find) and "-key" (remove).
-void apply(Collection& collection, const QStringList& operations)
+void apply(Collection &collection, const QStringList &operations)
 {
-    for (const QString& operation : operations) {
+    for (const QString &operation : operations) {
         const QString key = operation.mid(1);
         switch (operation.front().unicode()) {
         case u'+':
@@ -105,7 +105,7 @@ void apply(Collection& collection, const QStringList& operations)
     }
 }
 
-QStringList keysInOrder(const Collection& collection)
+QStringList keysInOrder(const Collection &collection)
 {
     QStringList keys;
     for (auto it = collection.begin(); it != collection.end(); ++it)
@@ -113,10 +113,10 @@ QStringList keysInOrder(const Collection& collection)
     return keys;
 }
 
-std::vector<const QString *> objectsInOrder(const Collection& collection)
+std::vector<const QString *> objectsInOrder(const Collection &collection)
 {
     std::vector<const QString *> objects;
-    for (const auto& object : collection)
+    for (const auto &object : collection)
         objects.push_back(object.get());
     return objects;
 }
@@ -335,7 +335,7 @@ void TestConversions::collectionOrder()
     QCOMPARE(collection.count(), int(expected.size()));
     QCOMPARE(keysInOrder(collection), expected);
     QStringList visited;
-    for (const auto& object : collection) {
+    for (const auto &object : collection) {
         visited << *object;
         QCOMPARE(collection.item(*object).get(), object.get());
     }
@@ -371,7 +371,7 @@ void TestConversions::collectionFailuresChangeNothing()
     QString raised;
     try {
         apply(collection, words(operation));
-    } catch (const platform::RuntimeError& e) {
+    } catch (const platform::RuntimeError &e) {
         raised = kindName(e.kind());
     }
     QCOMPARE(raised, error);

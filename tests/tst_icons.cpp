@@ -21,23 +21,23 @@ const QList<QRgb> standardPalette = {
 };
 const QList<QRgb> twoColourPalette = {0x000000, 0xFFFFFF};
 
-QString sourcePath(const QString& relative)
+QString sourcePath(const QString &relative)
 {
     return QStringLiteral(SI_SOURCE_DIR) + u'/' + relative;
 }
 
-QByteArray readAll(const QString& relative)
+QByteArray readAll(const QString &relative)
 {
     QFile file(sourcePath(relative));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-quint32 readU32(const QByteArray& data, qsizetype at)
+quint32 readU32(const QByteArray &data, qsizetype at)
 {
     return qFromLittleEndian<quint32>(data.constData() + at);
 }
 
-quint16 readU16(const QByteArray& data, qsizetype at)
+quint16 readU16(const QByteArray &data, qsizetype at)
 {
     return qFromLittleEndian<quint16>(data.constData() + at);
 }
@@ -48,7 +48,7 @@ int rowBytes(int width, int bitsPerPixel)
     return (width * bitsPerPixel + 31) / 32 * 4;
 }
 
-QList<QImage> readWithQt(const QString& relative)
+QList<QImage> readWithQt(const QString &relative)
 {
     QImageReader reader(sourcePath(relative), "ico");
     QList<QImage> images;
@@ -61,7 +61,7 @@ QList<QImage> readWithQt(const QString& relative)
 }
 
 // Same picture: same transparency everywhere, same colour wherever opaque.
-bool samePixels(const QImage& a, const QImage& b)
+bool samePixels(const QImage &a, const QImage &b)
 {
     if (a.size() != b.size())
         return false;
@@ -114,7 +114,7 @@ private Q_SLOTS:
         quint32 expectedOffset = 6 + 16 * layout.size();
         for (qsizetype i = 0; i < layout.size(); ++i) {
             const auto [size, bpp] = layout.at(i);
-            const QList<QRgb>& palette = bpp == 4 ? standardPalette : twoColourPalette;
+            const QList<QRgb> &palette = bpp == 4 ? standardPalette : twoColourPalette;
             const char *entry = data.constData() + 6 + 16 * i;
             QCOMPARE(quint8(entry[0]), size);
             QCOMPARE(quint8(entry[1]), size);
@@ -149,12 +149,12 @@ private Q_SLOTS:
         const QList<QImage> images = readWithQt(file);
         QCOMPARE(images.size(), layout.size());
         for (qsizetype i = 0; i < layout.size(); ++i) {
-            const QImage& image = images.at(i);
+            const QImage &image = images.at(i);
             const auto [size, bpp] = layout.at(i);
             QVERIFY(!image.isNull());
             QCOMPARE(image.size(), QSize(size, size));
             // Pixel values beyond the palette would decode to colours outside it.
-            const QList<QRgb>& palette = bpp == 4 ? standardPalette : twoColourPalette;
+            const QList<QRgb> &palette = bpp == 4 ? standardPalette : twoColourPalette;
             for (int y = 0; y < size; ++y) {
                 for (int x = 0; x < size; ++x) {
                     const QRgb pixel = image.pixel(x, y);
@@ -171,7 +171,7 @@ private Q_SLOTS:
     {
         const QList<QImage> images = readWithQt(booksIcon);
         QVERIFY(!images.isEmpty());
-        const QImage& books = images.first();
+        const QImage &books = images.first();
         QSet<QRgb> colours;
         int transparent = 0;
         for (int y = 0; y < books.height(); ++y) {

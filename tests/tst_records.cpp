@@ -19,7 +19,7 @@ template <typename Call> QString errorOf(Call call)
 {
     try {
         call();
-    } catch (const platform::RuntimeError& error) {
+    } catch (const platform::RuntimeError &error) {
         switch (error.kind()) {
         case ErrorKind::Overflow:
             return u"overflow"_s;
@@ -35,7 +35,7 @@ template <typename Call> QString errorOf(Call call)
 }
 
 // The seven values of a record in field order, numbers as text.
-QStringList fields(const CStudent& student)
+QStringList fields(const CStudent &student)
 {
     return {student.StudentName(),
             QString::number(student.UnitsCompleted()),
@@ -46,16 +46,16 @@ QStringList fields(const CStudent& student)
             student.StudentCode()};
 }
 
-QStringList codesInOrder(const CStudents& students)
+QStringList codesInOrder(const CStudents &students)
 {
     QStringList codes;
-    for (const auto& student : students)
+    for (const auto &student : students)
         codes << student->StudentCode();
     return codes;
 }
 
 // Adds a record for each of the next `count` codes, named after its code.
-void addStudents(CStudents& students, int count)
+void addStudents(CStudents &students, int count)
 {
     for (int i = 0; i < count; ++i) {
         const QString code = students.NextStudentCode();
@@ -63,7 +63,7 @@ void addStudents(CStudents& students, int count)
     }
 }
 
-using Change = std::function<void(CStudent&)>;
+using Change = std::function<void(CStudent &)>;
 
 } // namespace
 
@@ -91,31 +91,31 @@ void TestRecords::eachSetterChangesOnlyItsProperty_data()
 {
     QTest::addColumn<Change>("change");
     QTest::addColumn<QStringList>("expected");
-    const auto with = [](int field, const QString& value) {
+    const auto with = [](int field, const QString &value) {
         QStringList values{QString(), u"0"_s, u"0"_s, QString(), QString(), QString(), QString()};
         values[field] = value;
         return values;
     };
 
-    QTest::newRow("new record") << Change([](CStudent&) {}) << with(0, QString());
+    QTest::newRow("new record") << Change([](CStudent &) {}) << with(0, QString());
     QTest::newRow("name, blanks kept")
-        << Change([](CStudent& s) { s.setStudentName(u"  Ann Lee "_s); })
+        << Change([](CStudent &s) { s.setStudentName(u"  Ann Lee "_s); })
         << with(0, u"  Ann Lee "_s);
-    QTest::newRow("units lowest") << Change([](CStudent& s) { s.setUnitsCompleted(-32768); })
+    QTest::newRow("units lowest") << Change([](CStudent &s) { s.setUnitsCompleted(-32768); })
                                   << with(1, u"-32768"_s);
     QTest::newRow("units highest")
-        << Change([](CStudent& s) { s.setUnitsCompleted(32767); }) << with(1, u"32767"_s);
+        << Change([](CStudent &s) { s.setUnitsCompleted(32767); }) << with(1, u"32767"_s);
     QTest::newRow("negative grade level")
-        << Change([](CStudent& s) { s.setGradeLevel(-1); }) << with(2, u"-1"_s);
-    QTest::newRow("major") << Change([](CStudent& s) { s.setMajor(u"Biology"_s); })
+        << Change([](CStudent &s) { s.setGradeLevel(-1); }) << with(2, u"-1"_s);
+    QTest::newRow("major") << Change([](CStudent &s) { s.setMajor(u"Biology"_s); })
                            << with(3, u"Biology"_s);
-    QTest::newRow("school") << Change([](CStudent& s) { s.setSchool(u"Engineering"_s); })
+    QTest::newRow("school") << Change([](CStudent &s) { s.setSchool(u"Engineering"_s); })
                             << with(4, u"Engineering"_s);
-    QTest::newRow("deans list") << Change([](CStudent& s) { s.setDeansList(u"1"_s); })
+    QTest::newRow("deans list") << Change([](CStudent &s) { s.setDeansList(u"1"_s); })
                                 << with(5, u"1"_s);
-    QTest::newRow("code") << Change([](CStudent& s) { s.setStudentCode(u" 1"_s); })
+    QTest::newRow("code") << Change([](CStudent &s) { s.setStudentCode(u" 1"_s); })
                           << with(6, u" 1"_s);
-    QTest::newRow("set again replaces") << Change([](CStudent& s) {
+    QTest::newRow("set again replaces") << Change([](CStudent &s) {
         s.setMajor(u"Art"_s);
         s.setMajor(QString());
     }) << with(3, QString());
@@ -196,7 +196,7 @@ void TestRecords::codesKeepRisingAfterRemovals()
     QFETCH(QStringList, remaining);
     CStudents students;
     addStudents(students, 3);
-    for (const QString& code : removed)
+    for (const QString &code : removed)
         students.Remove(code);
 
     QCOMPARE(students.Count(), int(remaining.size()));
@@ -204,10 +204,10 @@ void TestRecords::codesKeepRisingAfterRemovals()
     QStringList enumerated;
     for (auto it = students.NewEnum(); it != students.end(); ++it)
         enumerated << (*it)->StudentName();
-    for (QString& name : enumerated)
+    for (QString &name : enumerated)
         name.remove(u"Student"_s);
     QCOMPARE(enumerated, remaining);
-    for (const QString& code : remaining)
+    for (const QString &code : remaining)
         QCOMPARE(students[code]->StudentCode(), code);
     QCOMPARE(students.NextStudentCode(), u" 4"_s);
 }
