@@ -17,13 +17,14 @@ scripts/deps.sh printer
 scheduler_running() { lpstat -r 2>/dev/null | grep -q 'scheduler is running'; }
 
 if ! scheduler_running; then
-    # No systemd here: start the daemon directly; it detaches by itself.
-    if ! pgrep -x cupsd >/dev/null; then
-        echo "Starting cupsd"
-        cupsd
-    fi
+    # No systemd here: start the daemon directly; it detaches by itself. A cupsd that is
+    # still shutting down is waited for, then replaced.
     for _ in $(seq 1 100); do
         scheduler_running && break
+        if ! pgrep -x cupsd >/dev/null; then
+            echo "Starting cupsd"
+            cupsd
+        fi
         sleep 0.2
     done
     if ! scheduler_running; then
