@@ -540,7 +540,7 @@ void ListBox::setItemData(int index, std::int32_t value)
 
 QString ListBox::List(int index) const
 {
-    // An index past the end reads as empty text, as the original list boxes do.
+    // An index past the end reads as empty text rather than failing.
     if (index < -1)
         throw RuntimeError::invalidArgument(
             QStringLiteral("list position %1 does not exist").arg(index));
