@@ -1,7 +1,7 @@
 // What a screen reader finds in the three windows: window names, a name for every control
 // that takes the focus, and the entries of the lists, read through the accessibility tree.
 
-#include "TestSupport.h"
+#include "ProgramFixture.h"
 
 #include <Forms.h>
 #include <frmAbout.h>
@@ -111,30 +111,23 @@ private Q_SLOTS:
     void listsExposeTheirEntries();
 
 private:
-    frmMain &main() { return *m_forms->frmMain; }
+    frmMain &main() { return m_program->main(); }
     // Runs inside with the window shown: the main window, the student window in add mode
     // or the About box.
     void inWindow(const QString &window, const std::function<void(Form &)> &inside);
 
-    std::unique_ptr<testing::Services> m_services;
-    std::unique_ptr<Forms> m_forms;
+    std::unique_ptr<testing::Program> m_program;
 };
 
 void TestAccessibility::init()
 {
-    m_services = std::make_unique<testing::Services>();
-    m_forms = std::make_unique<Forms>();
-    dispatch([this] { m_forms->frmMain->Show(ShowMode::Modeless); });
+    m_program = std::make_unique<testing::Program>();
     QVERIFY(QTest::qWaitForWindowExposed(&main()));
 }
 
 void TestAccessibility::cleanup()
 {
-    while (QWidget *modal = QApplication::activeModalWidget())
-        modal->hide();
-    m_forms.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_services.reset();
+    m_program.reset();
     QCOMPARE(testing::visibleTopLevelCount(), 0);
 }
 
@@ -147,8 +140,8 @@ void TestAccessibility::inWindow(const QString &window, const std::function<void
     bool ran = false;
     const auto find = [this, window]() -> Form * {
         if (window == u"frmStudent")
-            return m_forms->frmStudent.existing();
-        return m_forms->frmAbout.existing();
+            return m_program->forms->frmStudent.existing();
+        return m_program->forms->frmAbout.existing();
     };
     testing::whenVisible(find, [&] {
         ran = true;

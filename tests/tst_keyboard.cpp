@@ -2,7 +2,7 @@
 // through the platform's input path, so shortcuts, access keys and popup menus act as they
 // would for a user; nothing is clicked and no control is set from the test.
 
-#include "TestSupport.h"
+#include "ProgramFixture.h"
 
 #include <CStudents.h>
 #include <Forms.h>
@@ -55,14 +55,11 @@ private Q_SLOTS:
     void exitFromTheFileMenu();
 
 private:
-    frmMain &main() { return *m_forms->frmMain; }
-    ListBox &list() { return *main().lstStudent; }
-    frmStudent *student() { return m_forms->frmStudent.existing(); }
-    frmAbout *about() { return m_forms->frmAbout.existing(); }
-    std::shared_ptr<CStudent> record(int code)
-    {
-        return student()->students()->Item(QLatin1Char(' ') + QString::number(code));
-    }
+    frmMain &main() { return m_program->main(); }
+    ListBox &list() { return m_program->list(); }
+    frmStudent *student() { return m_program->student(); }
+    frmAbout *about() { return m_program->about(); }
+    std::shared_ptr<CStudent> record(int code) { return m_program->record(code); }
 
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void type(const QString &text);
@@ -76,8 +73,7 @@ private:
     void whileStudentShown(const std::function<void()> &openKeys,
                            const std::function<void(frmStudent &)> &inside);
 
-    std::unique_ptr<testing::Services> m_services;
-    std::unique_ptr<Forms> m_forms;
+    std::unique_ptr<testing::Program> m_program;
     // What went wrong inside a modal window, where a failed check cannot end the test: keys
     // with no window to go to, waits that never ended, windows that stayed open.
     QStringList m_problems;
@@ -86,21 +82,13 @@ private:
 void TestKeyboard::init()
 {
     m_problems.clear();
-    m_services = std::make_unique<testing::Services>();
-    m_forms = std::make_unique<Forms>();
-    dispatch([this] { m_forms->frmMain->Show(ShowMode::Modeless); });
+    m_program = std::make_unique<testing::Program>();
     QVERIFY(QTest::qWaitForWindowActive(&main()));
 }
 
 void TestKeyboard::cleanup()
 {
-    while (QWidget *popup = QApplication::activePopupWidget())
-        popup->close();
-    while (QWidget *modal = QApplication::activeModalWidget())
-        modal->hide();
-    m_forms.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_services.reset();
+    m_program.reset();
     QCOMPARE(testing::visibleTopLevelCount(), 0);
 }
 
@@ -283,7 +271,7 @@ void TestKeyboard::wholeSessionByKeyboard()
     QCOMPARE(shownLevel, 3);
     QCOMPARE(shownDeans, 1);
     QCOMPARE(menus, (QStringList{u"mnuPrint"_qs, u"mnuPrint"_qs}));
-    const auto &documents = m_services->printer->documents();
+    const auto &documents = m_program->services.printer->documents();
     QCOMPARE(documents.size(), 2);
     const QStringList report = printedTexts(documents[0]);
     for (const QString &field :
@@ -336,17 +324,17 @@ void TestKeyboard::wholeSessionByKeyboard()
     QCOMPARE(helpMenu, u"mnuHelp"_qs);
     QCOMPARE(aboutFocus, u"cmdOK"_qs);
     QVERIFY(openAfterEscape);
-    QVERIFY(m_forms->frmAbout.isLoaded());
+    QVERIFY(m_program->forms->frmAbout.isLoaded());
 
     // Exit: Alt+X presses the Exit button.
     press(Qt::Key_X, Qt::AltModifier);
     QTRY_VERIFY(hasEnded());
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
-    QCOMPARE(m_services->ends, 1);
-    QVERIFY(!m_forms->frmMain.isLoaded());
-    QVERIFY(!m_forms->frmStudent.isLoaded());
-    QVERIFY(m_services->errors.empty());
-    QVERIFY(m_services->messages.empty());
+    QCOMPARE(m_program->services.ends, 1);
+    QVERIFY(!m_program->forms->frmMain.isLoaded());
+    QVERIFY(!m_program->forms->frmStudent.isLoaded());
+    QVERIFY(m_program->services.errors.empty());
+    QVERIFY(m_program->services.messages.empty());
 }
 
 void TestKeyboard::studentWindowAccessKeys_data()
@@ -476,8 +464,8 @@ void TestKeyboard::exitFromTheFileMenu()
     press(Qt::Key_X);
     QVERIFY(hasEnded());
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
-    QCOMPARE(m_services->ends, 1);
-    QVERIFY(!m_forms->frmMain.isLoaded());
+    QCOMPARE(m_program->services.ends, 1);
+    QVERIFY(!m_program->forms->frmMain.isLoaded());
 }
 
 SI_TEST_MAIN(TestKeyboard)

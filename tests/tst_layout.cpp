@@ -1,7 +1,7 @@
 // Captions fit their controls and windows keep their proportions, at whatever scale the run
 // uses: ctest runs this at the default scale and again with QT_SCALE_FACTOR=2.
 
-#include "TestSupport.h"
+#include "ProgramFixture.h"
 
 #include <Forms.h>
 #include <frmAbout.h>
@@ -186,31 +186,24 @@ private Q_SLOTS:
     void windowsKeepProportions();
 
 private:
-    frmMain &main() { return *m_forms->frmMain; }
-    frmStudent *student() { return m_forms->frmStudent.existing(); }
+    frmMain &main() { return m_program->main(); }
+    frmStudent *student() { return m_program->student(); }
     // Runs inside while the window is shown in the given state; the student window's
     // display and remove modes show a student added first.
     void inWindow(const QString &state, const std::function<void(Form &)> &inside);
 
-    std::unique_ptr<testing::Services> m_services;
-    std::unique_ptr<Forms> m_forms;
+    std::unique_ptr<testing::Program> m_program;
 };
 
 void TestLayout::init()
 {
-    m_services = std::make_unique<testing::Services>();
-    m_forms = std::make_unique<Forms>();
-    dispatch([this] { m_forms->frmMain->Show(ShowMode::Modeless); });
+    m_program = std::make_unique<testing::Program>();
     QVERIFY(QTest::qWaitForWindowExposed(&main()));
 }
 
 void TestLayout::cleanup()
 {
-    while (QWidget *modal = QApplication::activeModalWidget())
-        modal->hide();
-    m_forms.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_services.reset();
+    m_program.reset();
     QCOMPARE(testing::visibleTopLevelCount(), 0);
 }
 
@@ -233,7 +226,7 @@ void TestLayout::inWindow(const QString &state, const std::function<void(Form &)
     }
     const auto find = [this, state]() -> Form * {
         if (state == u"about")
-            return m_forms->frmAbout.existing();
+            return m_program->forms->frmAbout.existing();
         return student();
     };
     bool ran = false;

@@ -1,6 +1,6 @@
 // The three windows end to end, driven through their buttons, menus and keys.
 
-#include "TestSupport.h"
+#include "ProgramFixture.h"
 
 #include <CStudents.h>
 #include <Forms.h>
@@ -78,35 +78,28 @@ private Q_SLOTS:
     void layoutMatchesTheDesign();
 
 private:
-    frmMain &main() { return *m_forms->frmMain; }
-    ListBox &list() { return *main().lstStudent; }
-    frmStudent *student() { return m_forms->frmStudent.existing(); }
+    frmMain &main() { return m_program->main(); }
+    ListBox &list() { return m_program->list(); }
+    frmStudent *student() { return m_program->student(); }
     // Opens the student window with opener and runs inside while it is shown modally.
     void whileStudentShown(const std::function<void()> &opener,
                            const std::function<void(frmStudent &)> &inside);
     void add(const Entry &entry);
     void selectByData(int data);
-    std::shared_ptr<CStudent> record(int code);
+    std::shared_ptr<CStudent> record(int code) { return m_program->record(code); }
 
-    std::unique_ptr<testing::Services> m_services;
-    std::unique_ptr<Forms> m_forms;
+    std::unique_ptr<testing::Program> m_program;
 };
 
 void TestWindows::init()
 {
-    m_services = std::make_unique<testing::Services>();
-    m_forms = std::make_unique<Forms>();
-    m_forms->frmMain->Show();
+    m_program = std::make_unique<testing::Program>();
     QVERIFY(QTest::qWaitForWindowExposed(&main()));
 }
 
 void TestWindows::cleanup()
 {
-    while (QWidget *modal = QApplication::activeModalWidget())
-        modal->hide();
-    m_forms.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_services.reset();
+    m_program.reset();
     QCOMPARE(testing::visibleTopLevelCount(), 0);
 }
 
@@ -155,11 +148,6 @@ void TestWindows::selectByData(int data)
         }
     }
     QFAIL("no entry with that item data");
-}
-
-std::shared_ptr<CStudent> TestWindows::record(int code)
-{
-    return student()->students()->Item(QLatin1Char(' ') + QString::number(code));
 }
 
 void TestWindows::firstAddGetsCodeOne()
@@ -434,9 +422,9 @@ void TestWindows::noSelection()
     }
     const bool studentWindowExisted = student() != nullptr;
     QTest::mouseClick(main().findChild<QPushButton *>(button), Qt::LeftButton);
-    QCOMPARE(m_services->messages.size(), std::size_t(1));
-    QCOMPARE(m_services->messages[0].prompt, prompt);
-    QCOMPARE(m_services->messages[0].title, u"Student Information"_qs);
+    QCOMPARE(m_program->services.messages.size(), std::size_t(1));
+    QCOMPARE(m_program->services.messages[0].prompt, prompt);
+    QCOMPARE(m_program->services.messages[0].title, u"Student Information"_qs);
     QCOMPARE(student() != nullptr, studentWindowExisted);
     QVERIFY(!student() || !student()->isVisible());
 }
@@ -449,9 +437,9 @@ void TestWindows::aboutBoxOpensAndCloses()
         bool shown = false;
         bool closedByKey = false;
         testing::whenVisible(
-            [this] { return m_forms->frmAbout.existing(); },
+            [this] { return m_program->forms->frmAbout.existing(); },
             [&] {
-                frmAbout &box = *m_forms->frmAbout.existing();
+                frmAbout &box = *m_program->forms->frmAbout.existing();
                 const auto guard = hideAfterwards(box);
                 QApplication::setActiveWindow(&box);
                 shown = true;
@@ -471,17 +459,17 @@ void TestWindows::aboutBoxOpensAndCloses()
         about->trigger();
         QVERIFY(shown);
         QVERIFY2(closedByKey, qPrintable(QStringLiteral("key %1 left the box open").arg(round)));
-        QVERIFY(!m_forms->frmAbout->isVisible());
-        QVERIFY(m_forms->frmAbout.isLoaded());
+        QVERIFY(!m_program->forms->frmAbout->isVisible());
+        QVERIFY(m_program->forms->frmAbout.isLoaded());
     }
     // The close box unloads it; the next request builds it afresh with the same content.
-    testing::whenVisible([this] { return m_forms->frmAbout.existing(); },
-                         [this] { m_forms->frmAbout.existing()->close(); });
+    testing::whenVisible([this] { return m_program->forms->frmAbout.existing(); },
+                         [this] { m_program->forms->frmAbout.existing()->close(); });
     about->trigger();
-    QVERIFY(!m_forms->frmAbout.isLoaded());
-    testing::whenVisible([this] { return m_forms->frmAbout.existing(); },
+    QVERIFY(!m_program->forms->frmAbout.isLoaded());
+    testing::whenVisible([this] { return m_program->forms->frmAbout.existing(); },
                          [this] {
-                             frmAbout &box = *m_forms->frmAbout.existing();
+                             frmAbout &box = *m_program->forms->frmAbout.existing();
                              const auto guard = hideAfterwards(box);
                              QCOMPARE(box.lblVersion->text(), u"Version 1.0"_qs);
                              QVERIFY(!box.imgBooks->picture().isNull());
@@ -521,9 +509,9 @@ void TestWindows::exitEndsTheProgram()
         break;
     }
     QVERIFY(hasEnded());
-    QCOMPARE(m_services->ends, 1);
-    QVERIFY(!m_forms->frmMain.isLoaded());
-    QVERIFY(!m_forms->frmStudent.isLoaded());
+    QCOMPARE(m_program->services.ends, 1);
+    QVERIFY(!m_program->forms->frmMain.isLoaded());
+    QVERIFY(!m_program->forms->frmStudent.isLoaded());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!mainWindow);
     QVERIFY(!studentWindow);
@@ -541,7 +529,7 @@ void TestWindows::closeBoxOfStudentWindowKeepsRecords()
                           QTest::keyClicks(w.txtName, u"Typed"_qs);
                           w.close();
                       });
-    QVERIFY(m_forms->frmStudent.isLoaded());
+    QVERIFY(m_program->forms->frmStudent.isLoaded());
     QCOMPARE(list().ListCount(), 1);
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
@@ -549,7 +537,7 @@ void TestWindows::closeBoxOfStudentWindowKeepsRecords()
                           QCOMPARE(w.txtUnits->Text(), u"8"_qs);
                           w.close();
                       });
-    QVERIFY(m_services->errors.empty());
+    QVERIFY(m_program->services.errors.empty());
 }
 
 void TestWindows::failedAddIsTakenBack_data()
@@ -583,9 +571,9 @@ void TestWindows::failedAddIsTakenBack()
                           QTest::keyClicks(w.txtUnits, u"12"_qs);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
-    QCOMPARE(m_services->errors, std::vector<ErrorKind>{ErrorKind::Overflow});
-    QCOMPARE(m_services->messages.size(), std::size_t(1));
-    QCOMPARE(m_services->messages[0].title, u"Student Information"_qs);
+    QCOMPARE(m_program->services.errors, std::vector<ErrorKind>{ErrorKind::Overflow});
+    QCOMPARE(m_program->services.messages.size(), std::size_t(1));
+    QCOMPARE(m_program->services.messages[0].title, u"Student Information"_qs);
     QCOMPARE(list().ListCount(), 2);
     QCOMPARE(list().List(0), u"Aaron"_qs);
     QCOMPARE(list().ItemData(0), 3); // code 2 was used up by the failed add
