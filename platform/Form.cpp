@@ -174,10 +174,10 @@ void Form::endModalLoop()
         m_modalLoop->quit();
 }
 
+// Hiding ends a pending modal show (hideEvent), by this path or any other.
 void Form::Hide()
 {
     hide();
-    endModalLoop();
 }
 
 bool Form::Unload()
@@ -190,7 +190,6 @@ bool Form::Unload()
         return false;
     m_unloaded = true;
     hide();
-    endModalLoop();
     Q_EMIT unloaded();
     deleteLater();
     return true;

@@ -995,13 +995,13 @@ OptionButton::OptionButton(OptionArray &array, int index, QWidget *parent, const
     fitCaption(this);
     // Left auto-exclusive: screen readers announce a non-exclusive one as a check box.
     connect(this, &QAbstractButton::clicked, this,
-            [this] { dispatch([this] { m_array.select(m_index, true); }); });
+            [this] { dispatch([this] { m_array.select(m_index); }); });
 }
 
 void OptionButton::setValue(bool value)
 {
     if (value) {
-        m_array.select(m_index, false);
+        m_array.select(m_index);
     } else {
         // The checked button of an exclusive set refuses to go off; all of them may be off.
         setAutoExclusive(false);
@@ -1055,9 +1055,8 @@ void OptionArray::setClickHandler(std::function<void(std::int16_t)> handler)
     m_click = std::move(handler);
 }
 
-void OptionArray::select(int index, bool fromUser)
+void OptionArray::select(int index)
 {
-    Q_UNUSED(fromUser);
     for (int i = 0; i < count(); ++i)
         m_buttons[static_cast<std::size_t>(i)]->setChecked(i == index);
     if (m_click)

@@ -219,7 +219,7 @@ public:
     void setClickHandler(std::function<void(std::int16_t)> handler);
 
     // Selecting from code or by the user: the others go off, then Click runs.
-    void select(int index, bool fromUser);
+    void select(int index);
 
 private:
     QString m_name;

@@ -20,6 +20,16 @@ void printEmptyLines(int count)
         platform::Print({EndOfLine});
 }
 
+// A labelled line: the label at its column, the value zones further on.
+void printLabelled(const char *label, const QString &value, int zones = 1)
+{
+    platform::PrintStatement statement{LabelIndent, PrintItem::Text(QString::fromLatin1(label))};
+    for (int i = 0; i < zones; ++i)
+        statement.append(NextZone);
+    statement << PrintItem::Text(value) << EndOfLine;
+    platform::Print(statement);
+}
+
 void showEntryError(const QString &prompt)
 {
     platform::MsgBox(prompt, 0, QStringLiteral("Error"));
@@ -67,14 +77,11 @@ void PrintStudent(const StudentFields &f)
     platform::Print(
         {NextZone, NextZone, PrintItem::Text(QStringLiteral("Student Information")), EndOfLine});
     printEmptyLines(3);
-    platform::Print({LabelIndent, PrintItem::Text(QStringLiteral("Student Name:")), NextZone,
-                     PrintItem::Text(f.txtName.Text()), EndOfLine});
+    printLabelled("Student Name:", f.txtName.Text());
     printEmptyLines(1);
-    platform::Print({LabelIndent, PrintItem::Text(QStringLiteral("Units Completed:")), NextZone,
-                     PrintItem::Text(f.txtUnits.Text()), EndOfLine});
+    printLabelled("Units Completed:", f.txtUnits.Text());
     printEmptyLines(1);
-    platform::Print({LabelIndent, PrintItem::Text(QStringLiteral("Major:")), NextZone, NextZone,
-                     PrintItem::Text(f.lstMajor.List(f.lstMajor.ListIndex())), EndOfLine});
+    printLabelled("Major:", f.lstMajor.List(f.lstMajor.ListIndex()), 2);
     printEmptyLines(1);
 
     // A typed school joins the list (at its sorted place) and becomes the selected entry.
@@ -82,8 +89,7 @@ void PrintStudent(const StudentFields &f)
         f.cboSchool.AddItem(f.cboSchool.Text());
         f.cboSchool.setListIndex(f.cboSchool.NewIndex());
     }
-    platform::Print({LabelIndent, PrintItem::Text(QStringLiteral("School:")), NextZone,
-                     PrintItem::Text(f.cboSchool.List(f.cboSchool.ListIndex())), EndOfLine});
+    printLabelled("School:", f.cboSchool.List(f.cboSchool.ListIndex()));
     printEmptyLines(1);
 
     QString grade;
@@ -95,17 +101,17 @@ void PrintStudent(const StudentFields &f)
         grade = QStringLiteral("Junior");
     else
         grade = QStringLiteral("Senior");
-    platform::Print({LabelIndent, PrintItem::Text(QStringLiteral("Grade Level:")), NextZone,
-                     PrintItem::Text(grade), EndOfLine});
+    printLabelled("Grade Level:", grade);
     printEmptyLines(1);
 
-    if (f.chkDeans.Value() == 0) {
-        platform::Print({LabelIndent, PrintItem::Text(QStringLiteral("Deans List:")), NextZone,
-                         PrintItem::Text(QStringLiteral("No")), EndOfLine});
-    } else if (f.chkDeans.Value() == 1) {
-        platform::Print({LabelIndent, PrintItem::Text(QStringLiteral("Deans List:")), NextZone,
-                         PrintItem::Text(QStringLiteral("Yes")), EndOfLine});
-    }
+    // Grayed (2) prints no Dean's list line.
+    QString deans;
+    if (f.chkDeans.Value() == 0)
+        deans = QStringLiteral("No");
+    else if (f.chkDeans.Value() == 1)
+        deans = QStringLiteral("Yes");
+    if (!deans.isEmpty())
+        printLabelled("Deans List:", deans);
     platform::EndDoc();
 }
 
