@@ -14,6 +14,7 @@
 #include <QtTest>
 
 using namespace platform;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -79,11 +80,11 @@ QStringList unnamedControls(QWidget *window, const Tree &tree)
                                 : widget->objectName();
         const auto found = tree.constFind(widget);
         if (found == tree.cend())
-            problems << who + u" is not in the tree"_qs;
+            problems << who + u" is not in the tree"_s;
         else if (found->name.trimmed().isEmpty())
-            problems << who + u" has no name"_qs;
+            problems << who + u" has no name"_s;
         else if (found->name.contains(u'&'))
-            problems << who + u" is named \""_qs + found->name + u"\""_qs;
+            problems << who + u" is named \""_s + found->name + u"\""_s;
     }
     return problems;
 }
@@ -160,9 +161,9 @@ void TestAccessibility::windowsAreNamedByCaption_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("main window") << u"frmMain"_qs << u"Student Information"_qs;
-    QTest::newRow("student window") << u"frmStudent"_qs << u"Student Information"_qs;
-    QTest::newRow("about box") << u"frmAbout"_qs << u"About Student Information"_qs;
+    QTest::newRow("main window") << u"frmMain"_s << u"Student Information"_s;
+    QTest::newRow("student window") << u"frmStudent"_s << u"Student Information"_s;
+    QTest::newRow("about box") << u"frmAbout"_s << u"About Student Information"_s;
 }
 
 void TestAccessibility::windowsAreNamedByCaption()
@@ -200,7 +201,7 @@ void TestAccessibility::everyFocusableControlIsNamed()
                                       [&form](QWidget *w) { return takesFocus(w, &form); }));
     });
     QVERIFY(focusable > 0);
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u"; "_qs)));
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u"; "_s)));
 }
 
 void TestAccessibility::controlsHaveTheirNames_data()
@@ -269,7 +270,7 @@ void TestAccessibility::menuItemsAreNamed()
         const Tree tree = treeOf(&form);
         QStringList names;
         for (QAction *title : form.menuBar()->actions()) {
-            names << tree.value(title).name + u":"_qs;
+            names << tree.value(title).name + u":"_s;
             for (QAction *item : title->menu()->actions()) {
                 if (!item->isSeparator())
                     names << tree.value(item).name;
@@ -279,10 +280,10 @@ void TestAccessibility::menuItemsAreNamed()
     };
     QStringList mainMenus;
     QStringList studentMenus;
-    inWindow(u"frmMain"_qs, [&](Form &form) { mainMenus = menuNames(form); });
-    inWindow(u"frmStudent"_qs, [&](Form &form) { studentMenus = menuNames(form); });
-    QCOMPARE(mainMenus, (QStringList{u"File:"_qs, u"Exit"_qs, u"Help:"_qs, u"About"_qs}));
-    QCOMPARE(studentMenus, (QStringList{u"Print:"_qs, u"Print Schools"_qs, u"Print Student"_qs}));
+    inWindow(u"frmMain"_s, [&](Form &form) { mainMenus = menuNames(form); });
+    inWindow(u"frmStudent"_s, [&](Form &form) { studentMenus = menuNames(form); });
+    QCOMPARE(mainMenus, (QStringList{u"File:"_s, u"Exit"_s, u"Help:"_s, u"About"_s}));
+    QCOMPARE(studentMenus, (QStringList{u"Print:"_s, u"Print Schools"_s, u"Print Student"_s}));
 }
 
 void TestAccessibility::listsExposeTheirEntries_data()
@@ -292,23 +293,23 @@ void TestAccessibility::listsExposeTheirEntries_data()
     QTest::addColumn<QStringList>("added");
     QTest::addColumn<int>("select");
     QTest::addColumn<QStringList>("entries");
-    const QStringList majors{u"Accounting"_qs, u"Business"_qs, u"Computer Information Systems"_qs,
-                             u"Marketing"_qs};
+    const QStringList majors{u"Accounting"_s, u"Business"_s, u"Computer Information Systems"_s,
+                             u"Marketing"_s};
     QTest::newRow("students, empty")
-        << u"frmMain"_qs << u"lstStudent"_qs << QStringList() << -1 << QStringList();
+        << u"frmMain"_s << u"lstStudent"_s << QStringList() << -1 << QStringList();
     // Shown in the list's sorted order, not the order added.
     QTest::newRow("students, one selected")
-        << u"frmMain"_qs << u"lstStudent"_qs
-        << QStringList{u"Zoë"_qs, u"adam"_qs, u"Émile"_qs, u"Bea"_qs} << 2
-        << QStringList{u"adam"_qs, u"Bea"_qs, u"Émile"_qs, u"Zoë"_qs};
+        << u"frmMain"_s << u"lstStudent"_s
+        << QStringList{u"Zoë"_s, u"adam"_s, u"Émile"_s, u"Bea"_s} << 2
+        << QStringList{u"adam"_s, u"Bea"_s, u"Émile"_s, u"Zoë"_s};
     QTest::newRow("majors, none selected")
-        << u"frmStudent"_qs << u"lstMajor"_qs << QStringList() << -1 << majors;
+        << u"frmStudent"_s << u"lstMajor"_s << QStringList() << -1 << majors;
     QTest::newRow("majors, last selected")
-        << u"frmStudent"_qs << u"lstMajor"_qs << QStringList() << 3 << majors;
+        << u"frmStudent"_s << u"lstMajor"_s << QStringList() << 3 << majors;
     QTest::newRow("schools, one typed in")
-        << u"frmStudent"_qs << u"cboSchool_list"_qs << QStringList{u"Night School"_qs} << 1
-        << QStringList{u"Franklin"_qs, u"Highland"_qs, u"Midtown"_qs, u"Night School"_qs,
-                       u"West Highland"_qs};
+        << u"frmStudent"_s << u"cboSchool_list"_s << QStringList{u"Night School"_s} << 1
+        << QStringList{u"Franklin"_s, u"Highland"_s, u"Midtown"_s, u"Night School"_s,
+                       u"West Highland"_s};
 }
 
 void TestAccessibility::listsExposeTheirEntries()

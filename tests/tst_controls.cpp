@@ -14,6 +14,7 @@
 #include <QtTest>
 
 using namespace platform;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -124,18 +125,18 @@ void TestControls::sortedInsertion_data()
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<int>("lastNewIndex");
 
-    QTest::newRow("case ignored") << QStringList{u"bob"_qs, u"Carol"_qs, u"alice"_qs}
-                                  << QStringList{u"alice"_qs, u"bob"_qs, u"Carol"_qs} << 0;
+    QTest::newRow("case ignored") << QStringList{u"bob"_s, u"Carol"_s, u"alice"_s}
+                                  << QStringList{u"alice"_s, u"bob"_s, u"Carol"_s} << 0;
     QTest::newRow("equal names after earlier ones")
-        << QStringList{u"Ann"_qs, u"ann"_qs, u"ANN"_qs}
-        << QStringList{u"Ann"_qs, u"ann"_qs, u"ANN"_qs} << 2;
+        << QStringList{u"Ann"_s, u"ann"_s, u"ANN"_s}
+        << QStringList{u"Ann"_s, u"ann"_s, u"ANN"_s} << 2;
     QTest::newRow("accents sort with their letter")
-        << QStringList{u"Zoe"_qs, u"\u00c9mile"_qs, u"Eve"_qs, u"Fred"_qs}
-        << QStringList{u"\u00c9mile"_qs, u"Eve"_qs, u"Fred"_qs, u"Zoe"_qs} << 2;
+        << QStringList{u"Zoe"_s, u"\u00c9mile"_s, u"Eve"_s, u"Fred"_s}
+        << QStringList{u"\u00c9mile"_s, u"Eve"_s, u"Fred"_s, u"Zoe"_s} << 2;
     QTest::newRow("empty name first")
-        << QStringList{u"Bea"_qs, u""_qs} << QStringList{u""_qs, u"Bea"_qs} << 0;
+        << QStringList{u"Bea"_s, u""_s} << QStringList{u""_s, u"Bea"_s} << 0;
     QTest::newRow("blanks before letters")
-        << QStringList{u"a"_qs, u"   "_qs} << QStringList{u"   "_qs, u"a"_qs} << 0;
+        << QStringList{u"a"_s, u"   "_s} << QStringList{u"   "_s, u"a"_s} << 0;
 }
 
 void TestControls::sortedInsertion()
@@ -157,9 +158,9 @@ void TestControls::unsortedKeepsOrder()
 {
     QWidget parent;
     ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Unsorted);
-    for (const QString &name : {u"b"_qs, u"a"_qs, u"c"_qs})
+    for (const QString &name : {u"b"_s, u"a"_s, u"c"_s})
         list.AddItem(name);
-    QCOMPARE(entries(list), (QStringList{u"b"_qs, u"a"_qs, u"c"_qs}));
+    QCOMPARE(entries(list), (QStringList{u"b"_s, u"a"_s, u"c"_s}));
     QCOMPARE(list.NewIndex(), 2);
 }
 
@@ -168,19 +169,19 @@ void TestControls::itemDataFollowsItsEntry()
     QWidget parent;
     ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
     const QList<std::pair<QString, std::int32_t>> people{
-        {u"Mia"_qs, 1}, {u"Abe"_qs, 2}, {u"Zed"_qs, 3}, {u"Kim"_qs, -7}, {u"Abe"_qs, 2147483647}};
+        {u"Mia"_s, 1}, {u"Abe"_s, 2}, {u"Zed"_s, 3}, {u"Kim"_s, -7}, {u"Abe"_s, 2147483647}};
     for (const auto &[name, data] : people) {
         list.AddItem(name);
         list.setItemData(list.NewIndex(), data);
     }
-    list.RemoveItem(list.findExact(u"Mia"_qs));
+    list.RemoveItem(list.findExact(u"Mia"_s));
     QMap<std::int32_t, QString> byData;
     for (int i = 0; i < list.ListCount(); ++i)
         byData.insert(list.ItemData(i), list.List(i));
-    QCOMPARE(byData.value(2), u"Abe"_qs);
-    QCOMPARE(byData.value(2147483647), u"Abe"_qs);
-    QCOMPARE(byData.value(3), u"Zed"_qs);
-    QCOMPARE(byData.value(-7), u"Kim"_qs);
+    QCOMPARE(byData.value(2), u"Abe"_s);
+    QCOMPARE(byData.value(2147483647), u"Abe"_s);
+    QCOMPARE(byData.value(3), u"Zed"_s);
+    QCOMPARE(byData.value(-7), u"Kim"_s);
     QVERIFY(!byData.contains(1));
     // The second "Abe" was added after the first, so it stands after it.
     QCOMPARE(list.ItemData(0), 2);
@@ -193,16 +194,16 @@ void TestControls::selectionRules()
     ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
     QCOMPARE(list.ListIndex(), -1);
     QCOMPARE(list.Text(), QString());
-    for (const QString &name : {u"a"_qs, u"b"_qs, u"c"_qs})
+    for (const QString &name : {u"a"_s, u"b"_s, u"c"_s})
         list.AddItem(name);
-    list.setText(u"b"_qs);
+    list.setText(u"b"_s);
     QCOMPARE(list.ListIndex(), 1);
-    QCOMPARE(list.Text(), u"b"_qs);
-    list.setText(u"B"_qs); // exact text only
+    QCOMPARE(list.Text(), u"b"_s);
+    list.setText(u"B"_s); // exact text only
     QCOMPARE(list.ListIndex(), -1);
     list.setListIndex(2);
-    list.AddItem(u"0"_qs); // the selection stays on its entry
-    QCOMPARE(list.Text(), u"c"_qs);
+    list.AddItem(u"0"_s); // the selection stays on its entry
+    QCOMPARE(list.Text(), u"c"_s);
     list.RemoveItem(list.ListIndex());
     QCOMPARE(list.ListIndex(), -1);
     // Focus alone must not select anything.
@@ -215,14 +216,14 @@ void TestControls::badPositionsFail()
 {
     QWidget parent;
     ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
-    list.AddItem(u"only"_qs);
+    list.AddItem(u"only"_s);
     QCOMPARE(kindOf([&] { list.RemoveItem(-1); }), ErrorKind::InvalidArgument);
     QCOMPARE(kindOf([&] { list.RemoveItem(1); }), ErrorKind::InvalidArgument);
     QCOMPARE(kindOf([&] { list.ItemData(5); }), ErrorKind::InvalidArgument);
     QCOMPARE(kindOf([&] { list.setListIndex(-2); }), ErrorKind::InvalidArgument);
     QCOMPARE(list.ListCount(), 1);
-    OptionArray options(u"opt"_qs);
-    options.add(&parent, u"one"_qs, QRect());
+    OptionArray options(u"opt"_s);
+    options.add(&parent, u"one"_s, QRect());
     QCOMPARE(kindOf([&] { options[4].setValue(true); }), ErrorKind::InvalidArgument);
 }
 
@@ -230,10 +231,10 @@ void TestControls::listKeysAndScreenReader()
 {
     QWidget parent;
     parent.resize(200, 200);
-    ListBox list(&parent, u"list"_qs, QRect(0, 0, 120, 60), Sorting::Sorted);
+    ListBox list(&parent, u"list"_s, QRect(0, 0, 120, 60), Sorting::Sorted);
     for (int i = 0; i < 30; ++i)
         list.AddItem(QStringLiteral("Entry %1").arg(i, 2, 10, QLatin1Char('0')));
-    list.AddItem(u"Zoe"_qs);
+    list.AddItem(u"Zoe"_s);
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent));
     list.setFocus(Qt::TabFocusReason);
@@ -242,7 +243,7 @@ void TestControls::listKeysAndScreenReader()
     };
 
     QTest::keyClick(&list, Qt::Key_End);
-    QCOMPARE(list.Text(), u"Zoe"_qs);
+    QCOMPARE(list.Text(), u"Zoe"_s);
     QVERIFY(shown());
     QTest::keyClick(&list, Qt::Key_Home);
     QCOMPARE(list.ListIndex(), 0);
@@ -253,7 +254,7 @@ void TestControls::listKeysAndScreenReader()
     QTest::keyClick(&list, Qt::Key_PageUp);
     QCOMPARE(list.ListIndex(), 0);
     QTest::keyClick(&list, Qt::Key_Z);
-    QCOMPARE(list.Text(), u"Zoe"_qs);
+    QCOMPARE(list.Text(), u"Zoe"_s);
     // Enter goes on to the window, whose default button takes it.
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(&list, &enter);
@@ -263,18 +264,18 @@ void TestControls::listKeysAndScreenReader()
     QAccessibleInterface *node = QAccessible::queryAccessibleInterface(&list);
     QVERIFY(node);
     QCOMPARE(node->role(), QAccessible::List);
-    QCOMPARE(node->child(0)->text(QAccessible::Name), u"Entry 00"_qs);
+    QCOMPARE(node->child(0)->text(QAccessible::Name), u"Entry 00"_s);
     QAccessibleInterface *second = node->child(1);
-    QCOMPARE(second->text(QAccessible::Name), u"Entry 01"_qs);
+    QCOMPARE(second->text(QAccessible::Name), u"Entry 01"_s);
     list.RemoveItem(0);
     // Read before its row moved, the entry goes stale rather than name its new neighbour.
     QVERIFY(!second->isValid());
-    list.AddItem(u"Abe"_qs);
+    list.AddItem(u"Abe"_s);
     list.setListIndex(2);
     QCOMPARE(node->childCount(), 31);
     QCOMPARE(node->child(0)->role(), QAccessible::ListItem);
-    QCOMPARE(node->child(0)->text(QAccessible::Name), u"Abe"_qs);
-    QCOMPARE(node->child(1)->text(QAccessible::Name), u"Entry 01"_qs);
+    QCOMPARE(node->child(0)->text(QAccessible::Name), u"Abe"_s);
+    QCOMPARE(node->child(1)->text(QAccessible::Name), u"Entry 01"_s);
     QVERIFY(node->child(2)->state().selected);
     QVERIFY(!node->child(1)->state().selected);
     QCOMPARE(node->indexOfChild(node->child(30)), 30);
@@ -283,12 +284,12 @@ void TestControls::listKeysAndScreenReader()
 void TestControls::optionArray()
 {
     QWidget parent;
-    OptionArray options(u"optLevel"_qs);
+    OptionArray options(u"optLevel"_s);
     for (int i = 0; i < 4; ++i)
         options.add(&parent, QStringLiteral("Option %1").arg(i), QRect(0, i * 20, 100, 20));
     QList<int> clicks;
     options.setClickHandler([&](std::int16_t index) { clicks << index; });
-    QCOMPARE(options[2].objectName(), u"optLevel_2"_qs);
+    QCOMPARE(options[2].objectName(), u"optLevel_2"_s);
 
     options[2].setValue(true);
     QCOMPARE(clicks, QList<int>{2});
@@ -308,7 +309,7 @@ void TestControls::optionArrayUserClicks()
 {
     QWidget parent;
     parent.resize(200, 120);
-    OptionArray options(u"opt"_qs);
+    OptionArray options(u"opt"_s);
     for (int i = 0; i < 3; ++i)
         options.add(&parent, QStringLiteral("Option %1").arg(i), QRect(0, i * 30, 150, 25));
     QList<int> clicks;
@@ -330,43 +331,43 @@ void TestControls::comboSelection()
 {
     QWidget parent;
     parent.resize(200, 200);
-    ComboBox combo(&parent, u"cbo"_qs, QRect(0, 0, 120, 120), Sorting::Sorted);
-    for (const QString &school : {u"Midtown"_qs, u"Franklin"_qs, u"West Highland"_qs})
+    ComboBox combo(&parent, u"cbo"_s, QRect(0, 0, 120, 120), Sorting::Sorted);
+    for (const QString &school : {u"Midtown"_s, u"Franklin"_s, u"West Highland"_s})
         combo.AddItem(school);
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent));
 
-    combo.setText(u"Midtown"_qs);
+    combo.setText(u"Midtown"_s);
     QCOMPARE(combo.ListIndex(), 1);
-    combo.setText(u"midtown"_qs);
+    combo.setText(u"midtown"_s);
     QCOMPARE(combo.ListIndex(), -1);
-    QCOMPARE(combo.Text(), u"midtown"_qs);
+    QCOMPARE(combo.Text(), u"midtown"_s);
 
     combo.setListIndex(-1);
     QCOMPARE(combo.Text(), QString());
-    QTest::keyClicks(combo.editField(), u"Franklin"_qs);
+    QTest::keyClicks(combo.editField(), u"Franklin"_s);
     QCOMPARE(combo.ListIndex(), 0);
-    QTest::keyClicks(combo.editField(), u" East"_qs);
+    QTest::keyClicks(combo.editField(), u" East"_s);
     QCOMPARE(combo.ListIndex(), -1);
-    QCOMPARE(combo.Text(), u"Franklin East"_qs);
+    QCOMPARE(combo.Text(), u"Franklin East"_s);
 
     ListBox *list = combo.listPart();
     const QRect third = list->entryRect(2);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
     QCOMPARE(combo.ListIndex(), 2);
-    QCOMPARE(combo.Text(), u"West Highland"_qs);
+    QCOMPARE(combo.Text(), u"West Highland"_s);
 
     combo.setListIndex(0);
-    QCOMPARE(combo.Text(), u"Franklin"_qs);
+    QCOMPARE(combo.Text(), u"Franklin"_s);
     QTest::keyClick(combo.editField(), Qt::Key_Down);
-    QCOMPARE(combo.Text(), u"Midtown"_qs);
+    QCOMPARE(combo.Text(), u"Midtown"_s);
 }
 
 void TestControls::checkBoxValues()
 {
     QWidget parent;
     parent.resize(200, 50);
-    CheckBox box(&parent, u"chk"_qs, u"&Deans List"_qs, QRect(0, 0, 100, 20));
+    CheckBox box(&parent, u"chk"_s, u"&Deans List"_s, QRect(0, 0, 100, 20));
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent));
     for (int value : {2, 1, 0, 2}) {
@@ -393,10 +394,10 @@ void TestControls::defaultButton_data()
 
     for (auto border : {BorderStyle::FixedDialog, BorderStyle::Sizable}) {
         const char *kind = border == BorderStyle::FixedDialog ? "dialog" : "main window";
-        QTest::addRow("%s: text box", kind) << int(border) << u"text"_qs << true << 1 << 0;
-        QTest::addRow("%s: default hidden", kind) << int(border) << u"text"_qs << false << 0 << 0;
+        QTest::addRow("%s: text box", kind) << int(border) << u"text"_s << true << 1 << 0;
+        QTest::addRow("%s: default hidden", kind) << int(border) << u"text"_s << false << 0 << 0;
         QTest::addRow("%s: other button focused", kind)
-            << int(border) << u"other"_qs << true << 0 << 1;
+            << int(border) << u"other"_s << true << 0 << 1;
     }
 }
 
@@ -476,7 +477,7 @@ void TestControls::unloadedInstanceIsRecreated()
         return std::make_unique<ProbeForm>(BorderStyle::FixedDialog, CloseAction::Unload);
     });
     QVERIFY(!instance.isLoaded());
-    instance->text->setText(u"kept while hidden"_qs);
+    instance->text->setText(u"kept while hidden"_s);
     QCOMPARE(instance->loads, 1);
     instance->onActivate = [&instance] {
         QTimer::singleShot(0, [&instance] { instance->close(); }); // close box unloads
@@ -506,7 +507,7 @@ void TestControls::activateRunsOncePerShow()
                                      if (box)
                                          box->button(QMessageBox::Ok)->click();
                                  });
-            MsgBox(u"Hello"_qs);
+            MsgBox(u"Hello"_s);
             QApplication::setActiveWindow(&form);
             QTest::qWait(20);
             form.Hide();
@@ -532,8 +533,8 @@ void TestControls::failingHandlerIsReportedOnce()
     QCOMPARE(form.otherClicks, 1); // the handler connected before it still ran
     QCOMPARE(m_services->errors, std::vector<ErrorKind>{ErrorKind::Overflow});
     QCOMPARE(m_services->messages.size(), std::size_t(1));
-    QCOMPARE(m_services->messages[0].title, u"Student Information"_qs);
-    QVERIFY(m_services->messages[0].prompt.startsWith(u"Overflow"_qs));
+    QCOMPARE(m_services->messages[0].title, u"Student Information"_s);
+    QVERIFY(m_services->messages[0].prompt.startsWith(u"Overflow"_s));
     // The event loop is still alive and the window still answers.
     QTest::mouseClick(form.ok, Qt::LeftButton);
     QCOMPARE(form.okClicks, 1);
@@ -560,18 +561,18 @@ void TestControls::messageBoxShowsPlainText()
                              buttons = int(box->buttons().size());
                              box->button(QMessageBox::Ok)->click();
                          });
-    MsgBox(u"<b>Bold</b> & <i>name</i>"_qs);
-    QCOMPARE(shownText, u"<b>Bold</b> & <i>name</i>"_qs);
+    MsgBox(u"<b>Bold</b> & <i>name</i>"_s);
+    QCOMPARE(shownText, u"<b>Bold</b> & <i>name</i>"_s);
     QCOMPARE(format, Qt::PlainText);
     QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(title, u"Student Information"_qs);
+    QCOMPARE(title, u"Student Information"_s);
     QCOMPARE(buttons, 1);
 }
 
 void TestControls::longCaptionWrapsInsideButton()
 {
     QWidget parent;
-    CommandButton button(&parent, u"cmdAdd"_qs, u"&Add a New Student"_qs,
+    CommandButton button(&parent, u"cmdAdd"_s, u"&Add a New Student"_s,
                          twipsRect(0, 0, 1215, 495));
     QStyleOptionButton option;
     option.initFrom(&button);

@@ -16,6 +16,7 @@
 #include <QWindow>
 
 using namespace platform;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -120,7 +121,7 @@ void TestKeyboard::type(const QString &text)
 void TestKeyboard::waitFor(const QString &what, const std::function<bool()> &done)
 {
     if (!QTest::qWaitFor(done))
-        m_problems << u"never: "_qs + what;
+        m_problems << u"never: "_s + what;
 }
 
 void TestKeyboard::whileShown(const std::function<Form *()> &find,
@@ -132,13 +133,13 @@ void TestKeyboard::whileShown(const std::function<Form *()> &find,
                          [&] {
                              ran = true;
                              // A user starts typing once the window has come up active.
-                             waitFor(u"the window active"_qs, [&] {
+                             waitFor(u"the window active"_s, [&] {
                                  return QGuiApplication::focusWindow() == find()->windowHandle();
                              });
                              inside(*find());
                              const auto gone = [&] { return !find() || !find()->isVisible(); };
                              if (!QTest::qWaitFor(gone)) {
-                                 m_problems << find()->objectName() + u" stayed open"_qs;
+                                 m_problems << find()->objectName() + u" stayed open"_s;
                                  QTimer::singleShot(0, find(), [find] { find()->Hide(); });
                              }
                          });
@@ -146,7 +147,7 @@ void TestKeyboard::whileShown(const std::function<Form *()> &find,
     QVERIFY2(QTest::qWaitFor([&] { return ran && (!find() || !find()->isVisible()); }),
              "the window did not open and close");
     // Keys after this go to whichever window takes the focus back; there must be one.
-    waitFor(u"a window active again"_qs, [] {
+    waitFor(u"a window active again"_s, [] {
         const QWindow *window = QGuiApplication::focusWindow();
         return window && window->isVisible();
     });
@@ -161,14 +162,14 @@ void TestKeyboard::whileStudentShown(const std::function<void()> &openKeys,
 
 void TestKeyboard::wholeSessionByKeyboard()
 {
-    QCOMPARE(focusName(), u"cmdAdd"_qs);
+    QCOMPARE(focusName(), u"cmdAdd"_s);
 
     // First student: Enter presses the focused Add button; Tab and arrows walk the fields.
     QStringList trail;
     whileStudentShown([this] { press(Qt::Key_Return); },
                       [&](frmStudent &) {
                           trail << focusName();
-                          type(u"Ann Lee"_qs);
+                          type(u"Ann Lee"_s);
                           press(Qt::Key_Tab);
                           trail << focusName();
                           press(Qt::Key_Down);
@@ -176,7 +177,7 @@ void TestKeyboard::wholeSessionByKeyboard()
                           trail << focusName();
                           press(Qt::Key_U, Qt::AltModifier);
                           trail << focusName();
-                          type(u"30"_qs);
+                          type(u"30"_s);
                           press(Qt::Key_Tab);
                           trail << focusName();
                           press(Qt::Key_Down);
@@ -188,53 +189,53 @@ void TestKeyboard::wholeSessionByKeyboard()
                           press(Qt::Key_Down);
                           press(Qt::Key_Return);
                       });
-    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
-    QCOMPARE(trail, (QStringList{u"txtName"_qs, u"optLevel_0"_qs, u"optLevel_2"_qs, u"txtUnits"_qs,
-                                 u"lstMajor"_qs, u"chkDeans"_qs, u"cboSchool_edit"_qs}));
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
+    QCOMPARE(trail, (QStringList{u"txtName"_s, u"optLevel_0"_s, u"optLevel_2"_s, u"txtUnits"_s,
+                                 u"lstMajor"_s, u"chkDeans"_s, u"cboSchool_edit"_s}));
     const auto ann = record(1);
-    QCOMPARE(ann->StudentName(), u"Ann Lee"_qs);
+    QCOMPARE(ann->StudentName(), u"Ann Lee"_s);
     QCOMPARE(int(ann->UnitsCompleted()), 30);
     QCOMPARE(int(ann->GradeLevel()), 2);
     // Tabbing into the list marks its first entry without choosing it; Down chooses the next.
-    QCOMPARE(ann->Major(), u"Business"_qs);
-    QCOMPARE(ann->DeansList(), u"1"_qs);
-    QCOMPARE(ann->School(), u"Franklin"_qs);
+    QCOMPARE(ann->Major(), u"Business"_s);
+    QCOMPARE(ann->DeansList(), u"1"_s);
+    QCOMPARE(ann->School(), u"Franklin"_s);
 
     // Second student: Alt+A from the main window, access keys for the grade and the units.
     QCOMPARE(QApplication::activeWindow(), &main());
     whileStudentShown([this] { press(Qt::Key_A, Qt::AltModifier); },
                       [&](frmStudent &w) {
-                          type(u"Bob Ray"_qs);
+                          type(u"Bob Ray"_s);
                           press(Qt::Key_S, Qt::AltModifier);
-                          waitFor(u"Senior chosen"_qs, [&w] { return w.optLevel[3].Value(); });
+                          waitFor(u"Senior chosen"_s, [&w] { return w.optLevel[3].Value(); });
                           press(Qt::Key_U, Qt::AltModifier);
-                          type(u"12.5"_qs);
+                          type(u"12.5"_s);
                           press(Qt::Key_Tab);
                           press(Qt::Key_Space); // chooses the marked first entry
                           press(Qt::Key_D, Qt::AltModifier);
-                          waitFor(u"Deans List checked"_qs,
+                          waitFor(u"Deans List checked"_s,
                                   [&w] { return w.chkDeans->Value() == 1; });
                           press(Qt::Key_Tab);
-                          type(u"Night School"_qs);
+                          type(u"Night School"_s);
                           press(Qt::Key_Return);
                       });
-    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
     const auto bob = record(2);
-    QCOMPARE(bob->StudentName(), u"Bob Ray"_qs);
+    QCOMPARE(bob->StudentName(), u"Bob Ray"_s);
     QCOMPARE(int(bob->UnitsCompleted()), 12);
     QCOMPARE(int(bob->GradeLevel()), 3);
-    QCOMPARE(bob->Major(), u"Accounting"_qs);
-    QCOMPARE(bob->DeansList(), u"1"_qs);
-    QCOMPARE(bob->School(), u"Night School"_qs);
+    QCOMPARE(bob->Major(), u"Accounting"_s);
+    QCOMPARE(bob->DeansList(), u"1"_s);
+    QCOMPARE(bob->School(), u"Night School"_s);
     QCOMPARE(list().ListCount(), 2);
-    QCOMPARE(list().List(0), u"Ann Lee"_qs);
-    QCOMPARE(list().List(1), u"Bob Ray"_qs);
+    QCOMPARE(list().List(0), u"Ann Lee"_s);
+    QCOMPARE(list().List(1), u"Bob Ray"_s);
 
     // Display the second entry, print it and the school list from the Print menu, cancel.
-    QCOMPARE(focusName(), u"cmdAdd"_qs); // back where it was before the window opened
+    QCOMPARE(focusName(), u"cmdAdd"_s); // back where it was before the window opened
     for (int i = 0; i < 4; ++i)
         press(Qt::Key_Tab);
-    QCOMPARE(focusName(), u"lstStudent"_qs);
+    QCOMPARE(focusName(), u"lstStudent"_s);
     press(Qt::Key_Down);
     QCOMPARE(list().ListIndex(), 1);
     QString shownName;
@@ -261,31 +262,31 @@ void TestKeyboard::wholeSessionByKeyboard()
                               press(Qt::Key(item.toUpper().unicode()));
                           }
                           press(Qt::Key_C, Qt::AltModifier);
-                          waitFor(u"Cancel pressed"_qs, [&w] { return !w.isVisible(); });
+                          waitFor(u"Cancel pressed"_s, [&w] { return !w.isVisible(); });
                       });
-    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
-    QCOMPARE(shownName, u"Bob Ray"_qs);
-    QCOMPARE(shownUnits, u"12"_qs);
-    QCOMPARE(shownMajor, u"Accounting"_qs);
-    QCOMPARE(shownSchool, u"Night School"_qs);
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
+    QCOMPARE(shownName, u"Bob Ray"_s);
+    QCOMPARE(shownUnits, u"12"_s);
+    QCOMPARE(shownMajor, u"Accounting"_s);
+    QCOMPARE(shownSchool, u"Night School"_s);
     QCOMPARE(shownLevel, 3);
     QCOMPARE(shownDeans, 1);
-    QCOMPARE(menus, (QStringList{u"mnuPrint"_qs, u"mnuPrint"_qs}));
+    QCOMPARE(menus, (QStringList{u"mnuPrint"_s, u"mnuPrint"_s}));
     const auto &documents = m_program->services.printer->documents();
     QCOMPARE(documents.size(), 2);
     const QStringList report = printedTexts(documents[0]);
     for (const QString &field :
-         {u"Bob Ray"_qs, u"12"_qs, u"Accounting"_qs, u"Night School"_qs, u"Senior"_qs, u"Yes"_qs})
+         {u"Bob Ray"_s, u"12"_s, u"Accounting"_s, u"Night School"_s, u"Senior"_s, u"Yes"_s})
         QVERIFY2(report.contains(field), qPrintable(field));
     // Printing the student added the typed school to the list that Print Schools prints.
     const QStringList schools = printedTexts(documents[1]);
     for (const QString &school :
-         {u"Franklin"_qs, u"Highland"_qs, u"Midtown"_qs, u"Night School"_qs, u"West Highland"_qs})
+         {u"Franklin"_s, u"Highland"_s, u"Midtown"_s, u"Night School"_s, u"West Highland"_s})
         QVERIFY2(schools.contains(school), qPrintable(school));
 
     // Remove the first entry: an access key leaves the focus in the list, so Up, Alt+R, and
     // Enter confirms.
-    QCOMPARE(focusName(), u"lstStudent"_qs);
+    QCOMPARE(focusName(), u"lstStudent"_s);
     press(Qt::Key_Up);
     QCOMPARE(list().ListIndex(), 0);
     QString removeCaption;
@@ -295,11 +296,11 @@ void TestKeyboard::wholeSessionByKeyboard()
                           shownName = w.txtName->Text();
                           press(Qt::Key_Return);
                       });
-    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
-    QCOMPARE(removeCaption, u"Remove this Student?"_qs);
-    QCOMPARE(shownName, u"Ann Lee"_qs);
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
+    QCOMPARE(removeCaption, u"Remove this Student?"_s);
+    QCOMPARE(shownName, u"Ann Lee"_s);
     QCOMPARE(list().ListCount(), 1);
-    QCOMPARE(list().List(0), u"Bob Ray"_qs);
+    QCOMPARE(list().List(0), u"Bob Ray"_s);
     QCOMPARE(student()->students()->Count(), 1);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, record(1));
 
@@ -320,16 +321,16 @@ void TestKeyboard::wholeSessionByKeyboard()
                    openAfterEscape = box.isVisible();
                    press(Qt::Key_Return);
                });
-    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
-    QCOMPARE(helpMenu, u"mnuHelp"_qs);
-    QCOMPARE(aboutFocus, u"cmdOK"_qs);
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
+    QCOMPARE(helpMenu, u"mnuHelp"_s);
+    QCOMPARE(aboutFocus, u"cmdOK"_s);
     QVERIFY(openAfterEscape);
     QVERIFY(m_program->forms->frmAbout.isLoaded());
 
     // Exit: Alt+X presses the Exit button.
     press(Qt::Key_X, Qt::AltModifier);
     QTRY_VERIFY(hasEnded());
-    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
     QCOMPARE(m_program->services.ends, 1);
     QVERIFY(!m_program->forms->frmMain.isLoaded());
     QVERIFY(!m_program->forms->frmStudent.isLoaded());
@@ -343,13 +344,13 @@ void TestKeyboard::studentWindowAccessKeys_data()
     QTest::addColumn<QString>("focus");
     QTest::addColumn<int>("level");
     QTest::addColumn<int>("deans");
-    QTest::newRow("Alt+N name") << Qt::Key_N << u"txtName"_qs << -1 << 0;
-    QTest::newRow("Alt+U units") << Qt::Key_U << u"txtUnits"_qs << -1 << 0;
-    QTest::newRow("Alt+E freshman") << Qt::Key_E << u"optLevel_0"_qs << 0 << 0;
-    QTest::newRow("Alt+H sophomore") << Qt::Key_H << u"optLevel_1"_qs << 1 << 0;
-    QTest::newRow("Alt+J junior") << Qt::Key_J << u"optLevel_2"_qs << 2 << 0;
-    QTest::newRow("Alt+S senior") << Qt::Key_S << u"optLevel_3"_qs << 3 << 0;
-    QTest::newRow("Alt+D deans list") << Qt::Key_D << u"chkDeans"_qs << -1 << 1;
+    QTest::newRow("Alt+N name") << Qt::Key_N << u"txtName"_s << -1 << 0;
+    QTest::newRow("Alt+U units") << Qt::Key_U << u"txtUnits"_s << -1 << 0;
+    QTest::newRow("Alt+E freshman") << Qt::Key_E << u"optLevel_0"_s << 0 << 0;
+    QTest::newRow("Alt+H sophomore") << Qt::Key_H << u"optLevel_1"_s << 1 << 0;
+    QTest::newRow("Alt+J junior") << Qt::Key_J << u"optLevel_2"_s << 2 << 0;
+    QTest::newRow("Alt+S senior") << Qt::Key_S << u"optLevel_3"_s << 3 << 0;
+    QTest::newRow("Alt+D deans list") << Qt::Key_D << u"chkDeans"_s << -1 << 1;
 }
 
 void TestKeyboard::studentWindowAccessKeys()
@@ -371,10 +372,10 @@ void TestKeyboard::studentWindowAccessKeys()
                           started = focusName();
                           press(key, Qt::AltModifier);
                           // Buttons answer their access key after a short press animation.
-                          waitFor(u"focus on "_qs + focus, [&] { return focusName() == focus; });
-                          waitFor(u"grade level chosen"_qs,
+                          waitFor(u"focus on "_s + focus, [&] { return focusName() == focus; });
+                          waitFor(u"grade level chosen"_s,
                                   [&] { return level < 0 || w.optLevel[level].Value(); });
-                          waitFor(u"Deans List value"_qs,
+                          waitFor(u"Deans List value"_s,
                                   [&] { return w.chkDeans->Value() == deans; });
                           focused = focusName();
                           selectedLevel = -1;
@@ -384,8 +385,8 @@ void TestKeyboard::studentWindowAccessKeys()
                           openBeforeCancel = w.isVisible();
                           press(Qt::Key_C, Qt::AltModifier);
                       });
-    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
-    QCOMPARE(started, u"cmdCancel"_qs);
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
+    QCOMPARE(started, u"cmdCancel"_s);
     QCOMPARE(focused, focus);
     QCOMPARE(selectedLevel, level);
     QCOMPARE(deansValue, deans);
@@ -396,9 +397,9 @@ void TestKeyboard::studentWindowAccessKeys()
 void TestKeyboard::accessKeysAreUnique_data()
 {
     QTest::addColumn<QString>("window");
-    QTest::newRow("main window") << u"frmMain"_qs;
-    QTest::newRow("student window, add") << u"frmStudent"_qs;
-    QTest::newRow("about box") << u"frmAbout"_qs;
+    QTest::newRow("main window") << u"frmMain"_s;
+    QTest::newRow("student window, add") << u"frmStudent"_s;
+    QTest::newRow("about box") << u"frmAbout"_s;
 }
 
 void TestKeyboard::accessKeysAreUnique()
@@ -450,9 +451,9 @@ void TestKeyboard::accessKeysAreUnique()
     QStringList clashes;
     for (const QString &key : keys.uniqueKeys()) {
         if (keys.count(key) > 1)
-            clashes << key + u": "_qs + keys.values(key).join(u", "_qs);
+            clashes << key + u": "_s + keys.values(key).join(u", "_s);
     }
-    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(u"; "_qs)));
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(u"; "_s)));
 }
 
 void TestKeyboard::exitFromTheFileMenu()
@@ -460,10 +461,10 @@ void TestKeyboard::exitFromTheFileMenu()
     press(Qt::Key_F, Qt::AltModifier);
     QMenu *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
     QVERIFY(menu);
-    QCOMPARE(menu->objectName(), u"mnuFile"_qs);
+    QCOMPARE(menu->objectName(), u"mnuFile"_s);
     press(Qt::Key_X);
     QVERIFY(hasEnded());
-    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_qs)));
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
     QCOMPARE(m_program->services.ends, 1);
     QVERIFY(!m_program->forms->frmMain.isLoaded());
 }

@@ -15,6 +15,7 @@
 #include <QWindow>
 
 using namespace platform;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -217,7 +218,7 @@ void TestLayout::inWindow(const QString &state, const std::function<void(Form &)
     if (state == u"display" || state == u"remove") {
         testing::whenVisible([this] { return student(); },
                              [this] {
-                                 QTest::keyClicks(student()->txtName, u"Christopher Columbus"_qs);
+                                 QTest::keyClicks(student()->txtName, u"Christopher Columbus"_s);
                                  QTest::mouseClick(student()->cmdAction, Qt::LeftButton);
                              });
         QTest::mouseClick(main().cmdAdd, Qt::LeftButton);
@@ -246,11 +247,11 @@ void TestLayout::captionsFit_data()
 {
     QTest::addColumn<QString>("state");
     QTest::addColumn<QString>("actionCaption");
-    QTest::newRow("main window") << u"main"_qs << QString();
-    QTest::newRow("student window, add") << u"add"_qs << u"Add Student"_qs;
-    QTest::newRow("student window, remove") << u"remove"_qs << u"Remove this Student?"_qs;
-    QTest::newRow("student window, display") << u"display"_qs << u"Student Display"_qs;
-    QTest::newRow("about box") << u"about"_qs << QString();
+    QTest::newRow("main window") << u"main"_s << QString();
+    QTest::newRow("student window, add") << u"add"_s << u"Add Student"_s;
+    QTest::newRow("student window, remove") << u"remove"_s << u"Remove this Student?"_s;
+    QTest::newRow("student window, display") << u"display"_s << u"Student Display"_s;
+    QTest::newRow("about box") << u"about"_s << QString();
 }
 
 void TestLayout::captionsFit()
@@ -270,16 +271,16 @@ void TestLayout::captionsFit()
     });
     QVERIFY(captioned >= 2);
     QCOMPARE(shownCaption, actionCaption); // the mode's own caption was measured
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u"; "_qs)));
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u"; "_s)));
 }
 
 void TestLayout::windowsKeepProportions_data()
 {
     QTest::addColumn<QString>("state");
     QTest::addColumn<QSize>("clientTwips");
-    QTest::newRow("main window") << u"main"_qs << QSize(5565, 3195);
-    QTest::newRow("student window") << u"add"_qs << QSize(5280, 3900);
-    QTest::newRow("about box") << u"about"_qs << QSize(4470, 3405);
+    QTest::newRow("main window") << u"main"_s << QSize(5565, 3195);
+    QTest::newRow("student window") << u"add"_s << QSize(5280, 3900);
+    QTest::newRow("about box") << u"about"_s << QSize(4470, 3405);
 }
 
 void TestLayout::windowsKeepProportions()

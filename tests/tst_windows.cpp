@@ -14,6 +14,7 @@
 #include <QtTest>
 
 using namespace platform;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -152,68 +153,68 @@ void TestWindows::selectByData(int data)
 
 void TestWindows::firstAddGetsCodeOne()
 {
-    add({u"Ann Lee"_qs, u"30"_qs, 1, 2, u"Midtown"_qs, true});
+    add({u"Ann Lee"_s, u"30"_s, 1, 2, u"Midtown"_s, true});
     QCOMPARE(list().ListCount(), 1);
-    QCOMPARE(list().List(0), u"Ann Lee"_qs);
+    QCOMPARE(list().List(0), u"Ann Lee"_s);
     QCOMPARE(list().ItemData(0), 1);
     QVERIFY(!student()->isVisible());
     const auto ann = record(1);
-    QCOMPARE(ann->StudentCode(), u" 1"_qs);
+    QCOMPARE(ann->StudentCode(), u" 1"_s);
     QCOMPARE(student()->students()->Count(), 1);
     // The key is built with its leading blank; the digits alone find nothing.
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, student()->students()->Item(u"1"_qs));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, student()->students()->Item(u"1"_s));
 }
 
 void TestWindows::unitsAreRounded_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("stored");
-    QTest::newRow("half to even down") << u"12.5"_qs << 12;
-    QTest::newRow("half to even up") << u"13.5"_qs << 14;
-    QTest::newRow("number then words") << u"7 apples"_qs << 7;
-    QTest::newRow("letters") << u"abc"_qs << 0;
-    QTest::newRow("empty") << u""_qs << 0;
-    QTest::newRow("negative") << u"-3"_qs << -3;
-    QTest::newRow("leading blank") << u" 12"_qs << 12;
-    QTest::newRow("exponent") << u"1e3"_qs << 1000;
-    QTest::newRow("largest") << u"32767"_qs << 32767;
+    QTest::newRow("half to even down") << u"12.5"_s << 12;
+    QTest::newRow("half to even up") << u"13.5"_s << 14;
+    QTest::newRow("number then words") << u"7 apples"_s << 7;
+    QTest::newRow("letters") << u"abc"_s << 0;
+    QTest::newRow("empty") << u""_s << 0;
+    QTest::newRow("negative") << u"-3"_s << -3;
+    QTest::newRow("leading blank") << u" 12"_s << 12;
+    QTest::newRow("exponent") << u"1e3"_s << 1000;
+    QTest::newRow("largest") << u"32767"_s << 32767;
 }
 
 void TestWindows::unitsAreRounded()
 {
     QFETCH(QString, typed);
     QFETCH(int, stored);
-    add({u"Kim"_qs, typed});
+    add({u"Kim"_s, typed});
     QCOMPARE(int(record(1)->UnitsCompleted()), stored);
 }
 
 void TestWindows::fieldsAreStoredAsEntered()
 {
-    add({u"  Ana  "_qs, u"5"_qs, 3, 0, u"Night School"_qs, true});
-    add({u"Bo"_qs, u"5"_qs, 0, -1, u"Franklin"_qs, false});
+    add({u"  Ana  "_s, u"5"_s, 3, 0, u"Night School"_s, true});
+    add({u"Bo"_s, u"5"_s, 0, -1, u"Franklin"_s, false});
     const auto ana = record(1);
-    QCOMPARE(ana->StudentName(), u"  Ana  "_qs);
-    QCOMPARE(ana->Major(), u"Accounting"_qs);
-    QCOMPARE(ana->School(), u"Night School"_qs);
-    QCOMPARE(ana->DeansList(), u"1"_qs);
+    QCOMPARE(ana->StudentName(), u"  Ana  "_s);
+    QCOMPARE(ana->Major(), u"Accounting"_s);
+    QCOMPARE(ana->School(), u"Night School"_s);
+    QCOMPARE(ana->DeansList(), u"1"_s);
     QCOMPARE(int(ana->GradeLevel()), 3);
     const auto bo = record(2);
     QCOMPARE(bo->Major(), QString());
-    QCOMPARE(bo->DeansList(), u"0"_qs);
+    QCOMPARE(bo->DeansList(), u"0"_s);
     // No checks on add: a typed school is not added to the school list by an add.
     QCOMPARE(student()->cboSchool->ListCount(), 4);
 }
 
 void TestWindows::gradeLevelIsTheLastClicked()
 {
-    add({u"First"_qs, u"1"_qs}); // nothing clicked yet in this run
+    add({u"First"_s, u"1"_s}); // nothing clicked yet in this run
     QCOMPARE(int(record(1)->GradeLevel()), 0);
-    add({u"Junior"_qs, u"1"_qs, 2});
-    add({u"Again"_qs, u"1"_qs}); // no click: the last one still counts
+    add({u"Junior"_s, u"1"_s, 2});
+    add({u"Again"_s, u"1"_s}); // no click: the last one still counts
     QCOMPARE(int(record(3)->GradeLevel()), 2);
 
-    add({u"Senior"_qs, u"1"_qs, 3});
-    add({u"Plain"_qs, u"1"_qs, 0});
+    add({u"Senior"_s, u"1"_s, 3});
+    add({u"Plain"_s, u"1"_s, 0});
     selectByData(2); // display the junior, then add without a click
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
                       [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
@@ -221,7 +222,7 @@ void TestWindows::gradeLevelIsTheLastClicked()
                       [](frmStudent &w) {
                           for (int i = 0; i < 4; ++i)
                               QVERIFY(!w.optLevel[i].Value());
-                          QTest::keyClicks(w.txtName, u"After display"_qs);
+                          QTest::keyClicks(w.txtName, u"After display"_s);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
     QCOMPARE(int(record(6)->GradeLevel()), 2);
@@ -229,29 +230,29 @@ void TestWindows::gradeLevelIsTheLastClicked()
 
 void TestWindows::namesAreListedSorted()
 {
-    for (const QString &name : {u"bob"_qs, u"Alice"_qs, u"carl"_qs, u""_qs, u"alice"_qs})
-        add({name, u"1"_qs});
+    for (const QString &name : {u"bob"_s, u"Alice"_s, u"carl"_s, u""_s, u"alice"_s})
+        add({name, u"1"_s});
     QStringList shown;
     for (int i = 0; i < list().ListCount(); ++i)
         shown << list().List(i);
-    QCOMPARE(shown, (QStringList{u""_qs, u"Alice"_qs, u"alice"_qs, u"bob"_qs, u"carl"_qs}));
+    QCOMPARE(shown, (QStringList{u""_s, u"Alice"_s, u"alice"_s, u"bob"_s, u"carl"_s}));
     for (int i = 0; i < list().ListCount(); ++i)
         QCOMPARE(record(list().ItemData(i))->StudentName(), list().List(i));
 }
 
 void TestWindows::sameNamesAreToldApartByItemData()
 {
-    add({u"Sam"_qs, u"10"_qs});
-    add({u"Sam"_qs, u"20"_qs});
+    add({u"Sam"_s, u"10"_s});
+    add({u"Sam"_s, u"20"_s});
     selectByData(2);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
                       [](frmStudent &w) {
-                          QCOMPARE(w.txtUnits->Text(), u"20"_qs);
+                          QCOMPARE(w.txtUnits->Text(), u"20"_s);
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
                       [](frmStudent &w) {
-                          QCOMPARE(w.txtUnits->Text(), u"20"_qs);
+                          QCOMPARE(w.txtUnits->Text(), u"20"_s);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
     QCOMPARE(list().ListCount(), 1);
@@ -262,16 +263,16 @@ void TestWindows::sameNamesAreToldApartByItemData()
 
 void TestWindows::displayShowsEveryFieldWithoutLeftovers()
 {
-    add({u"Full"_qs, u"42"_qs, 3, 2, u"Highland"_qs, true});
-    add({u"Bare"_qs, u""_qs, 0, -1, u""_qs, false});
+    add({u"Full"_s, u"42"_s, 3, 2, u"Highland"_s, true});
+    add({u"Bare"_s, u""_s, 0, -1, u""_s, false});
     selectByData(1);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
                       [](frmStudent &w) {
-                          QCOMPARE(w.txtName->Text(), u"Full"_qs);
-                          QCOMPARE(w.txtUnits->Text(), u"42"_qs);
+                          QCOMPARE(w.txtName->Text(), u"Full"_s);
+                          QCOMPARE(w.txtUnits->Text(), u"42"_s);
                           QVERIFY(w.optLevel[3].Value());
-                          QCOMPARE(w.lstMajor->Text(), u"Computer Information Systems"_qs);
-                          QCOMPARE(w.cboSchool->Text(), u"Highland"_qs);
+                          QCOMPARE(w.lstMajor->Text(), u"Computer Information Systems"_s);
+                          QCOMPARE(w.cboSchool->Text(), u"Highland"_s);
                           QCOMPARE(w.cboSchool->ListIndex(), 1);
                           QCOMPARE(w.chkDeans->Value(), 1);
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
@@ -279,8 +280,8 @@ void TestWindows::displayShowsEveryFieldWithoutLeftovers()
     selectByData(2);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
                       [](frmStudent &w) {
-                          QCOMPARE(w.txtName->Text(), u"Bare"_qs);
-                          QCOMPARE(w.txtUnits->Text(), u"0"_qs);
+                          QCOMPARE(w.txtName->Text(), u"Bare"_s);
+                          QCOMPARE(w.txtUnits->Text(), u"0"_s);
                           QVERIFY(w.optLevel[0].Value());
                           QVERIFY(!w.optLevel[3].Value());
                           QCOMPARE(w.lstMajor->ListIndex(), -1);
@@ -293,54 +294,54 @@ void TestWindows::displayShowsEveryFieldWithoutLeftovers()
 
 void TestWindows::displayModeHidesTheActionButton()
 {
-    add({u"Dee"_qs, u"3"_qs});
+    add({u"Dee"_s, u"3"_s});
     selectByData(1);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
                       [](frmStudent &w) {
                           QVERIFY(!w.cmdAction->isVisible());
-                          QCOMPARE(w.cmdAction->Caption(), u"Student Display"_qs);
+                          QCOMPARE(w.cmdAction->Caption(), u"Student Display"_s);
                           // Fields stay editable, and Enter has no button to press.
                           QVERIFY(!w.txtName->isReadOnly() && w.txtName->isEnabled());
-                          QTest::keyClicks(w.txtName, u"x"_qs);
+                          QTest::keyClicks(w.txtName, u"x"_s);
                           QTest::keyClick(w.txtName, Qt::Key_Return);
                           QVERIFY(w.isVisible());
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });
     QCOMPARE(list().ListCount(), 1);
-    QCOMPARE(record(1)->StudentName(), u"Dee"_qs); // display has no save
+    QCOMPARE(record(1)->StudentName(), u"Dee"_s); // display has no save
 }
 
 void TestWindows::removeDeletesExactlyTheSelected()
 {
-    for (const QString &name : {u"Ada"_qs, u"Ben"_qs, u"Cy"_qs})
-        add({name, u"1"_qs});
+    for (const QString &name : {u"Ada"_s, u"Ben"_s, u"Cy"_s})
+        add({name, u"1"_s});
     selectByData(2);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
                       [](frmStudent &w) {
                           QVERIFY(w.cmdAction->isVisible());
-                          QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_qs);
-                          QCOMPARE(w.txtName->Text(), u"Ben"_qs);
+                          QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_s);
+                          QCOMPARE(w.txtName->Text(), u"Ben"_s);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
     QCOMPARE(list().ListCount(), 2);
-    QCOMPARE(list().List(0), u"Ada"_qs);
+    QCOMPARE(list().List(0), u"Ada"_s);
     QCOMPARE(list().ItemData(0), 1);
-    QCOMPARE(list().List(1), u"Cy"_qs);
+    QCOMPARE(list().List(1), u"Cy"_s);
     QCOMPARE(list().ItemData(1), 3);
-    QVERIFY(!student()->students()->Item(u" 1"_qs)->StudentName().isEmpty());
+    QVERIFY(!student()->students()->Item(u" 1"_s)->StudentName().isEmpty());
     QVERIFY_THROWS_EXCEPTION(RuntimeError, record(2));
 }
 
 void TestWindows::codesAreNeverReused()
 {
-    for (const QString &name : {u"A"_qs, u"B"_qs, u"C"_qs})
-        add({name, u"1"_qs});
+    for (const QString &name : {u"A"_s, u"B"_s, u"C"_s})
+        add({name, u"1"_s});
     for (int data : {3, 2}) {
         selectByData(data);
         whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
                           [](frmStudent &w) { QTest::mouseClick(w.cmdAction, Qt::LeftButton); });
     }
-    add({u"D"_qs, u"1"_qs});
+    add({u"D"_s, u"1"_s});
     QCOMPARE(list().ItemData(list().NewIndex()), 4);
 }
 
@@ -348,11 +349,11 @@ void TestWindows::cancelStoresNothing()
 {
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
                       [](frmStudent &w) {
-                          QTest::keyClicks(w.txtName, u"Never"_qs);
+                          QTest::keyClicks(w.txtName, u"Never"_s);
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });
     QCOMPARE(list().ListCount(), 0);
-    add({u"Kept"_qs, u"1"_qs});
+    add({u"Kept"_s, u"1"_s});
     QCOMPARE(list().ItemData(0), 1); // the cancelled add used no code
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
@@ -363,20 +364,20 @@ void TestWindows::cancelStoresNothing()
 
 void TestWindows::unknownModeSetsNothingUp()
 {
-    add({u"Eve"_qs, u"9"_qs});
+    add({u"Eve"_s, u"9"_s});
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
                       [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
-    for (const QString &mode : {u"a"_qs, u"AD"_qs, u""_qs}) {
+    for (const QString &mode : {u"a"_s, u"AD"_s, u""_s}) {
         whileStudentShown(
             [&] {
                 student()->setAction(mode);
                 student()->Show(ShowMode::Modal);
             },
             [](frmStudent &w) {
-                QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_qs);
+                QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_s);
                 QVERIFY(w.cmdAction->isVisible());
-                QCOMPARE(w.txtName->Text(), u"Eve"_qs);
+                QCOMPARE(w.txtName->Text(), u"Eve"_s);
                 // The button does nothing in an unknown mode but hide the window.
                 QTest::mouseClick(w.cmdAction, Qt::LeftButton);
             });
@@ -389,11 +390,11 @@ void TestWindows::enterInNameAddsAtOnce()
     whileStudentShown([this] { QTest::keyClick(main().cmdAdd, Qt::Key_Return); },
                       [](frmStudent &w) {
                           QCOMPARE(QApplication::focusWidget(), w.txtName);
-                          QTest::keyClicks(w.txtName, u"Quick"_qs);
+                          QTest::keyClicks(w.txtName, u"Quick"_s);
                           QTest::keyClick(w.txtName, Qt::Key_Return);
                       });
     QCOMPARE(list().ListCount(), 1);
-    QCOMPARE(record(1)->StudentName(), u"Quick"_qs);
+    QCOMPARE(record(1)->StudentName(), u"Quick"_s);
 }
 
 void TestWindows::noSelection_data()
@@ -402,13 +403,13 @@ void TestWindows::noSelection_data()
     QTest::addColumn<QString>("prompt");
     QTest::addColumn<bool>("withEntries");
     QTest::newRow("display, empty list")
-        << u"cmdDisplay"_qs << u"Please Select Item from list"_qs << false;
+        << u"cmdDisplay"_s << u"Please Select Item from list"_s << false;
     QTest::newRow("remove, empty list")
-        << u"cmdRemove"_qs << u"Please Select Item from the list"_qs << false;
+        << u"cmdRemove"_s << u"Please Select Item from the list"_s << false;
     QTest::newRow("display, none selected")
-        << u"cmdDisplay"_qs << u"Please Select Item from list"_qs << true;
+        << u"cmdDisplay"_s << u"Please Select Item from list"_s << true;
     QTest::newRow("remove, none selected")
-        << u"cmdRemove"_qs << u"Please Select Item from the list"_qs << true;
+        << u"cmdRemove"_s << u"Please Select Item from the list"_s << true;
 }
 
 void TestWindows::noSelection()
@@ -417,14 +418,14 @@ void TestWindows::noSelection()
     QFETCH(QString, prompt);
     QFETCH(bool, withEntries);
     if (withEntries) {
-        add({u"Some"_qs, u"1"_qs});
+        add({u"Some"_s, u"1"_s});
         list().setListIndex(-1);
     }
     const bool studentWindowExisted = student() != nullptr;
     QTest::mouseClick(main().findChild<QPushButton *>(button), Qt::LeftButton);
     QCOMPARE(m_program->services.messages.size(), std::size_t(1));
     QCOMPARE(m_program->services.messages[0].prompt, prompt);
-    QCOMPARE(m_program->services.messages[0].title, u"Student Information"_qs);
+    QCOMPARE(m_program->services.messages[0].title, u"Student Information"_s);
     QCOMPARE(student() != nullptr, studentWindowExisted);
     QVERIFY(!student() || !student()->isVisible());
 }
@@ -471,7 +472,7 @@ void TestWindows::aboutBoxOpensAndCloses()
                          [this] {
                              frmAbout &box = *m_program->forms->frmAbout.existing();
                              const auto guard = hideAfterwards(box);
-                             QCOMPARE(box.lblVersion->text(), u"Version 1.0"_qs);
+                             QCOMPARE(box.lblVersion->text(), u"Version 1.0"_s);
                              QVERIFY(!box.imgBooks->picture().isNull());
                              QTest::mouseClick(box.cmdOK, Qt::LeftButton);
                          });
@@ -494,7 +495,7 @@ void TestWindows::exitEndsTheProgram()
     QFETCH(int, path);
     QFETCH(bool, studentOpened);
     if (studentOpened)
-        add({u"Gone"_qs, u"1"_qs});
+        add({u"Gone"_s, u"1"_s});
     QPointer<frmStudent> studentWindow = student();
     QPointer<frmMain> mainWindow = &main();
     switch (path) {
@@ -523,10 +524,10 @@ void TestWindows::exitEndsTheProgram()
 
 void TestWindows::closeBoxOfStudentWindowKeepsRecords()
 {
-    add({u"Stay"_qs, u"8"_qs});
+    add({u"Stay"_s, u"8"_s});
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
                       [](frmStudent &w) {
-                          QTest::keyClicks(w.txtName, u"Typed"_qs);
+                          QTest::keyClicks(w.txtName, u"Typed"_s);
                           w.close();
                       });
     QVERIFY(m_program->forms->frmStudent.isLoaded());
@@ -534,7 +535,7 @@ void TestWindows::closeBoxOfStudentWindowKeepsRecords()
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
                       [](frmStudent &w) {
-                          QCOMPARE(w.txtUnits->Text(), u"8"_qs);
+                          QCOMPARE(w.txtUnits->Text(), u"8"_s);
                           w.close();
                       });
     QVERIFY(m_program->services.errors.empty());
@@ -543,39 +544,39 @@ void TestWindows::closeBoxOfStudentWindowKeepsRecords()
 void TestWindows::failedAddIsTakenBack_data()
 {
     QTest::addColumn<QString>("units");
-    QTest::newRow("just too large") << u"32767.5"_qs;
-    QTest::newRow("large") << u"40000"_qs;
-    QTest::newRow("exponent") << u"1e9"_qs;
-    QTest::newRow("too small") << u"-32769"_qs;
-    QTest::newRow("beyond double") << u"1e999"_qs;
+    QTest::newRow("just too large") << u"32767.5"_s;
+    QTest::newRow("large") << u"40000"_s;
+    QTest::newRow("exponent") << u"1e9"_s;
+    QTest::newRow("too small") << u"-32769"_s;
+    QTest::newRow("beyond double") << u"1e999"_s;
 }
 
 void TestWindows::failedAddIsTakenBack()
 {
     QFETCH(QString, units);
-    add({u"Before"_qs, u"1"_qs});
+    add({u"Before"_s, u"1"_s});
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
                       [&](frmStudent &w) {
-                          QTest::keyClicks(w.txtName, u"Aaron"_qs);
+                          QTest::keyClicks(w.txtName, u"Aaron"_s);
                           QTest::keyClicks(w.txtUnits, units);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                           // Still open with what was typed; the list is as it was.
                           QVERIFY(w.isVisible());
-                          QCOMPARE(w.txtName->Text(), u"Aaron"_qs);
+                          QCOMPARE(w.txtName->Text(), u"Aaron"_s);
                           QCOMPARE(w.txtUnits->Text(), units);
                           QCOMPARE(list().ListCount(), 1);
                           QCOMPARE(list().ListIndex(), 0);
                           QCOMPARE(w.students()->Count(), 1);
                           w.txtUnits->clear();
-                          QTest::keyClicks(w.txtUnits, u"12"_qs);
+                          QTest::keyClicks(w.txtUnits, u"12"_s);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
     QCOMPARE(m_program->services.errors, std::vector<ErrorKind>{ErrorKind::Overflow});
     QCOMPARE(m_program->services.messages.size(), std::size_t(1));
-    QCOMPARE(m_program->services.messages[0].title, u"Student Information"_qs);
+    QCOMPARE(m_program->services.messages[0].title, u"Student Information"_s);
     QCOMPARE(list().ListCount(), 2);
-    QCOMPARE(list().List(0), u"Aaron"_qs);
+    QCOMPARE(list().List(0), u"Aaron"_s);
     QCOMPARE(list().ItemData(0), 3); // code 2 was used up by the failed add
     QCOMPARE(int(record(3)->UnitsCompleted()), 12);
 }
@@ -599,7 +600,7 @@ void TestWindows::messageBoxDoesNotResetTheWindow()
     bool boxSeen = false;
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
                       [&](frmStudent &w) {
-                          QTest::keyClicks(w.txtName, u"Half typed"_qs);
+                          QTest::keyClicks(w.txtName, u"Half typed"_s);
                           testing::whenVisible([] { return QApplication::activeModalWidget(); },
                                                [&] {
                                                    auto *box = qobject_cast<QMessageBox *>(
@@ -611,7 +612,7 @@ void TestWindows::messageBoxDoesNotResetTheWindow()
                           w.mnuPrintStudent->trigger(); // units missing: a message box
                           QApplication::setActiveWindow(&w);
                           QTest::qWait(20);
-                          QCOMPARE(w.txtName->Text(), u"Half typed"_qs);
+                          QCOMPARE(w.txtName->Text(), u"Half typed"_s);
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });
     QVERIFY(boxSeen);
@@ -623,14 +624,14 @@ void TestWindows::layoutMatchesTheDesign()
     QCOMPARE(main().client()->size(), QSize(371, 213));
     QCOMPARE(main().cmdAdd->geometry(), QRect(272, 16, 81, 33));
     QCOMPARE(main().lstStudent->geometry(), QRect(56, 32, 177, 56));
-    QCOMPARE(main().windowTitle(), u"Student Information"_qs);
+    QCOMPARE(main().windowTitle(), u"Student Information"_s);
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
                       [](frmStudent &w) {
                           QCOMPARE(w.client()->size(), QSize(352, 260));
                           QCOMPARE(w.cmdAction->geometry(), QRect(256, 160, 81, 41));
                           QCOMPARE(w.optLevel[3].parentWidget(), w.fraGrade);
                           QCOMPARE(w.lstMajor->parentWidget(), w.client());
-                          QCOMPARE(w.cmdAction->Caption(), u"Add Student"_qs);
+                          QCOMPARE(w.cmdAction->Caption(), u"Add Student"_s);
                           QVERIFY(w.menuBar()->isVisible());
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });
@@ -646,10 +647,10 @@ void TestWindows::layoutMatchesTheDesign()
                 while (!(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy())
                     widget = widget->nextInFocusChain();
             }
-            QCOMPARE(order, (QStringList{u"txtName"_qs, u"optLevel_0"_qs, u"optLevel_1"_qs,
-                                         u"optLevel_2"_qs, u"optLevel_3"_qs, u"txtUnits"_qs,
-                                         u"lstMajor"_qs, u"chkDeans"_qs, u"cboSchool_edit"_qs,
-                                         u"cmdAction"_qs}));
+            QCOMPARE(order, (QStringList{u"txtName"_s, u"optLevel_0"_s, u"optLevel_1"_s,
+                                         u"optLevel_2"_s, u"optLevel_3"_s, u"txtUnits"_s,
+                                         u"lstMajor"_s, u"chkDeans"_s, u"cboSchool_edit"_s,
+                                         u"cmdAction"_s}));
             QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
         });
 }
