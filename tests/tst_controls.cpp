@@ -128,8 +128,8 @@ void TestControls::sortedInsertion_data()
     QTest::newRow("case ignored") << QStringList{u"bob"_s, u"Carol"_s, u"alice"_s}
                                   << QStringList{u"alice"_s, u"bob"_s, u"Carol"_s} << 0;
     QTest::newRow("equal names after earlier ones")
-        << QStringList{u"Ann"_s, u"ann"_s, u"ANN"_s}
-        << QStringList{u"Ann"_s, u"ann"_s, u"ANN"_s} << 2;
+        << QStringList{u"Ann"_s, u"ann"_s, u"ANN"_s} << QStringList{u"Ann"_s, u"ann"_s, u"ANN"_s}
+        << 2;
     QTest::newRow("accents sort with their letter")
         << QStringList{u"Zoe"_s, u"\u00c9mile"_s, u"Eve"_s, u"Fred"_s}
         << QStringList{u"\u00c9mile"_s, u"Eve"_s, u"Fred"_s, u"Zoe"_s} << 2;
@@ -572,8 +572,7 @@ void TestControls::messageBoxShowsPlainText()
 void TestControls::longCaptionWrapsInsideButton()
 {
     QWidget parent;
-    CommandButton button(&parent, u"cmdAdd"_s, u"&Add a New Student"_s,
-                         twipsRect(0, 0, 1215, 495));
+    CommandButton button(&parent, u"cmdAdd"_s, u"&Add a New Student"_s, twipsRect(0, 0, 1215, 495));
     QStyleOptionButton option;
     option.initFrom(&button);
     const QRect area =

@@ -647,10 +647,10 @@ void TestWindows::layoutMatchesTheDesign()
                 while (!(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy())
                     widget = widget->nextInFocusChain();
             }
-            QCOMPARE(order, (QStringList{u"txtName"_s, u"optLevel_0"_s, u"optLevel_1"_s,
-                                         u"optLevel_2"_s, u"optLevel_3"_s, u"txtUnits"_s,
-                                         u"lstMajor"_s, u"chkDeans"_s, u"cboSchool_edit"_s,
-                                         u"cmdAction"_s}));
+            QCOMPARE(order,
+                     (QStringList{u"txtName"_s, u"optLevel_0"_s, u"optLevel_1"_s, u"optLevel_2"_s,
+                                  u"optLevel_3"_s, u"txtUnits"_s, u"lstMajor"_s, u"chkDeans"_s,
+                                  u"cboSchool_edit"_s, u"cmdAction"_s}));
             QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
         });
 }
