@@ -79,6 +79,7 @@ public:
         return act(main().cmdAdd, [&name](frmStudent &window) {
             window.txtName->setText(name);
             window.txtUnits->setText(QStringLiteral("12"));
+            window.optLevel[1].setValue(true);
             return window.cmdAction;
         });
     }

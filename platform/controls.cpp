@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionViewItem>
@@ -477,10 +478,12 @@ void ListBox::AddItem(const QString &text)
     }
     m_entries->insert(position, {text, 0});
     m_newIndex = position;
-    for (int *row : {&m_selected, &m_current, &m_pressed}) {
+    for (int *row : {&m_current, &m_pressed}) {
         if (*row >= position)
             ++*row;
     }
+    if (m_selected >= position)
+        setSelected(m_selected + 1);
     entriesChanged(position, Change::Inserted);
 }
 
@@ -490,12 +493,16 @@ void ListBox::RemoveItem(int index)
     m_entries->erase(index);
     m_newIndex = -1;
     // The removed entry's selection and current mark go with it, never to a neighbour.
-    for (int *row : {&m_selected, &m_current, &m_pressed}) {
+    for (int *row : {&m_current, &m_pressed}) {
         if (*row == index)
             *row = -1;
         else if (*row > index)
             --*row;
     }
+    if (m_selected == index)
+        setSelected(-1);
+    else if (m_selected > index)
+        setSelected(m_selected - 1);
     entriesChanged(index, Change::Removed);
 }
 
@@ -614,7 +621,7 @@ void ListBox::select(int index)
     if (index == m_selected)
         return;
     const int previous = m_selected;
-    m_selected = index;
+    setSelected(index);
     updateEntry(previous);
     updateEntry(index);
     if (QAccessible::isActive()) {
@@ -629,6 +636,14 @@ void ListBox::select(int index)
             QAccessible::updateAccessibility(&event);
         }
     }
+}
+
+void ListBox::setSelected(int index)
+{
+    if (index == m_selected)
+        return;
+    m_selected = index;
+    Q_EMIT selectionChanged(index);
 }
 
 void ListBox::setCurrent(int index)
@@ -847,7 +862,6 @@ void ListBox::mousePressEvent(QMouseEvent *event)
         return;
     setCurrent(row);
     select(row);
-    Q_EMIT entryPressed(row);
 }
 
 void ListBox::mouseMoveEvent(QMouseEvent *event)
@@ -903,7 +917,10 @@ ComboBox::ComboBox(QWidget *parent, const QString &name, QRect twips, Sorting so
     m_edit->installEventFilter(this);
 
     connect(m_edit, &QLineEdit::textEdited, this, [this] { selectMatching(); });
-    connect(m_list, &ListBox::entryPressed, this, [this](int index) { setListIndex(index); });
+    connect(m_list, &ListBox::selectionChanged, this, [this] {
+        if (!m_followingEdit)
+            showSelection();
+    });
 }
 
 void ComboBox::setAccessibleNames(const QString &name)
@@ -916,8 +933,20 @@ void ComboBox::setAccessibleNames(const QString &name)
 void ComboBox::selectMatching()
 {
     const int match = m_list->findExact(m_edit->text());
-    if (match != m_list->ListIndex())
+    if (match != m_list->ListIndex()) {
+        // A typed text that matches no entry stays in the edit field.
+        const QScopedValueRollback following(m_followingEdit, true);
         m_list->setListIndex(match);
+    }
+}
+
+void ComboBox::showSelection()
+{
+    const int index = m_list->ListIndex();
+    const QString text = index == -1 ? QString() : m_list->List(index);
+    // Setting an equal text would still move the cursor and drop the undo history.
+    if (m_edit->text() != text)
+        m_edit->setText(text);
 }
 
 void ComboBox::setText(const QString &value)
@@ -929,7 +958,8 @@ void ComboBox::setText(const QString &value)
 void ComboBox::setListIndex(int index)
 {
     m_list->setListIndex(index);
-    m_edit->setText(index == -1 ? QString() : m_list->List(index));
+    // Also when the selection did not change: -1 empties a typed text.
+    showSelection();
 }
 
 bool ComboBox::eventFilter(QObject *watched, QEvent *event)

@@ -74,8 +74,9 @@ public:
     void scrollToEntry(int index);
 
 Q_SIGNALS:
-    // A mouse button went down on the entry, after it was selected.
-    void entryPressed(int index);
+    // The selected entry or its position changed, whatever changed it: the mouse, the
+    // keyboard, a screen reader, code, or entries added or removed above it.
+    void selectionChanged(int index);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -97,6 +98,9 @@ private:
     enum class Change { Inserted, Removed };
 
     void checkIndex(int index) const;
+    // Every change of the selected position ends here, so that whoever mirrors the
+    // selection hears of it once.
+    void setSelected(int index);
     // Selection and the keyboard's current entry are separate, as in Qt's item views: focus
     // marks an entry current without selecting it.
     void select(int index);
@@ -158,9 +162,13 @@ protected:
 
 private:
     void selectMatching();
+    // The edit field shows the selected entry's text, or nothing when none is selected.
+    void showSelection();
 
     QLineEdit *m_edit;
     ListBox *m_list;
+    // While the edit field leads, the list's selection follows it and not the other way.
+    bool m_followingEdit = false;
 };
 
 // Check box whose value is 0 (unchecked), 1 (checked) or 2 (grayed, set from code only).

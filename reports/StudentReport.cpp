@@ -42,6 +42,19 @@ QString authorName()
     return QStringLiteral("Margaret Ellis");
 }
 
+bool GradeLevelChosen(const platform::OptionArray &optLevel)
+{
+    const bool freshman = optLevel[0].Value();
+    const bool sophomore = optLevel[1].Value();
+    const bool junior = optLevel[2].Value();
+    const bool senior = optLevel[3].Value();
+    if (!freshman && !sophomore && !junior && !senior) {
+        showEntryError(QStringLiteral("Grade Level Not Selected"));
+        return false;
+    }
+    return true;
+}
+
 void PrintStudent(const StudentFields &f)
 {
     if (f.txtName.Text().isEmpty()) {
@@ -64,14 +77,8 @@ void PrintStudent(const StudentFields &f)
         f.cboSchool.SetFocus();
         return;
     }
-    const bool freshman = f.optLevel[0].Value();
-    const bool sophomore = f.optLevel[1].Value();
-    const bool junior = f.optLevel[2].Value();
-    const bool senior = f.optLevel[3].Value();
-    if (!freshman && !sophomore && !junior && !senior) {
-        showEntryError(QStringLiteral("Grade Level Not Selected"));
+    if (!GradeLevelChosen(f.optLevel))
         return;
-    }
 
     printEmptyLines(3);
     platform::Print(

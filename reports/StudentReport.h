@@ -21,6 +21,10 @@ struct StudentFields
 // The author named at the head of the school list.
 QString authorName();
 
+// True when one of the four grade-level options is on; otherwise shows the entry error for
+// it and leaves the focus where it is.
+bool GradeLevelChosen(const platform::OptionArray &optLevel);
+
 // Checks the entries, then prints the student's details (the body of mnuPrintStudent_Click).
 void PrintStudent(const StudentFields &fields);
 

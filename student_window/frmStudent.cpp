@@ -151,6 +151,10 @@ void frmStudent::DisplayStudent()
 void frmStudent::cmdAction_Click()
 {
     if (mstrAction == u"A") {
+        // The remembered level may belong to the student clicked or displayed before: only a
+        // level on the screen is this student's. Refused before anything is listed or a code used.
+        if (!reports::GradeLevelChosen(optLevel))
+            return;
         const QString name = txtName->Text();
         m_lstStudent.AddItem(name);
         // If the add fails from here on, the listed name is taken back so that every entry

@@ -102,6 +102,7 @@ private Q_SLOTS:
     void listKeysAndScreenReader();
     void optionArray();
     void optionArrayUserClicks();
+    void comboSelection_data();
     void comboSelection();
     void checkBoxValues();
     void defaultButton_data();
@@ -327,8 +328,55 @@ void TestControls::optionArrayUserClicks()
     QCOMPARE(clicks, (QList<int>{1, 1, 2}));
 }
 
+void TestControls::comboSelection_data()
+{
+    // Entries, sorted: Franklin (0), Midtown (1), West Highland (2).
+    QTest::addColumn<QString>("start");   // put in the edit field from code first
+    QTest::addColumn<QString>("gesture"); // what the user or the program does
+    QTest::addColumn<int>("row");         // the entry it aims at
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("listIndex");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("code: exact text selects")
+        << u""_s << u"setText"_s << -1 << u"Midtown"_s << 1 << u"Midtown"_s;
+    QTest::newRow("code: other case selects none")
+        << u"Midtown"_s << u"setText"_s << -1 << u"midtown"_s << -1 << u"midtown"_s;
+    QTest::newRow("code: -1 empties a typed text")
+        << u"midtown"_s << u"setListIndex"_s << -1 << u""_s << -1 << u""_s;
+    QTest::newRow("code: an entry shows its text")
+        << u"Midtown"_s << u"setListIndex"_s << 0 << u""_s << 0 << u"Franklin"_s;
+    QTest::newRow("typed: exact text selects")
+        << u""_s << u"type"_s << -1 << u"Franklin"_s << 0 << u"Franklin"_s;
+    QTest::newRow("typed: a longer text selects none, and stays")
+        << u"Franklin"_s << u"type"_s << -1 << u" East"_s << -1 << u"Franklin East"_s;
+    QTest::newRow("click selects and shows")
+        << u"Franklin East"_s << u"click"_s << 2 << u""_s << 2 << u"West Highland"_s;
+    QTest::newRow("Down in the edit field moves on")
+        << u"Franklin"_s << u"Down"_s << -1 << u""_s << 1 << u"Midtown"_s;
+    QTest::newRow("drag from one entry to another")
+        << u"Franklin"_s << u"drag"_s << 2 << u""_s << 2 << u"West Highland"_s;
+    QTest::newRow("drag from a typed text")
+        << u"Fr"_s << u"drag"_s << 1 << u""_s << 1 << u"Midtown"_s;
+    QTest::newRow("Ctrl+click on the selected entry empties the field")
+        << u"Midtown"_s << u"Ctrl+click"_s << 1 << u""_s << -1 << u""_s;
+    QTest::newRow("Ctrl+click on another entry selects it")
+        << u"Midtown"_s << u"Ctrl+click"_s << 0 << u""_s << 0 << u"Franklin"_s;
+    QTest::newRow("screen reader selects a row")
+        << u"Franklin East"_s << u"reader select"_s << 1 << u""_s << 1 << u"Midtown"_s;
+    QTest::newRow("screen reader clears the selected row")
+        << u"Midtown"_s << u"reader clear"_s << 1 << u""_s << -1 << u""_s;
+}
+
 void TestControls::comboSelection()
 {
+    QFETCH(QString, start);
+    QFETCH(QString, gesture);
+    QFETCH(int, row);
+    QFETCH(QString, typed);
+    QFETCH(int, listIndex);
+    QFETCH(QString, text);
+
     QWidget parent;
     parent.resize(200, 200);
     ComboBox combo(&parent, u"cbo"_s, QRect(0, 0, 120, 120), Sorting::Sorted);
@@ -336,31 +384,41 @@ void TestControls::comboSelection()
         combo.AddItem(school);
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    combo.setText(start);
 
-    combo.setText(u"Midtown"_s);
-    QCOMPARE(combo.ListIndex(), 1);
-    combo.setText(u"midtown"_s);
-    QCOMPARE(combo.ListIndex(), -1);
-    QCOMPARE(combo.Text(), u"midtown"_s);
-
-    combo.setListIndex(-1);
-    QCOMPARE(combo.Text(), QString());
-    QTest::keyClicks(combo.editField(), u"Franklin"_s);
-    QCOMPARE(combo.ListIndex(), 0);
-    QTest::keyClicks(combo.editField(), u" East"_s);
-    QCOMPARE(combo.ListIndex(), -1);
-    QCOMPARE(combo.Text(), u"Franklin East"_s);
-
-    ListBox *list = combo.listPart();
-    const QRect third = list->entryRect(2);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
-    QCOMPARE(combo.ListIndex(), 2);
-    QCOMPARE(combo.Text(), u"West Highland"_s);
-
-    combo.setListIndex(0);
-    QCOMPARE(combo.Text(), u"Franklin"_s);
-    QTest::keyClick(combo.editField(), Qt::Key_Down);
-    QCOMPARE(combo.Text(), u"Midtown"_s);
+    ListBox *list = combo.findChild<ListBox *>(u"cbo_list"_s);
+    QLineEdit *edit = combo.findChild<QLineEdit *>(u"cbo_edit"_s);
+    QVERIFY(list && edit);
+    QAccessibleTableInterface *table =
+        QAccessible::queryAccessibleInterface(list)->tableInterface();
+    QVERIFY(table);
+    const QPoint target = row >= 0 ? list->entryRect(row).center() : QPoint();
+    if (gesture == u"setText") {
+        combo.setText(typed);
+    } else if (gesture == u"setListIndex") {
+        combo.setListIndex(row);
+    } else if (gesture == u"type") {
+        QTest::keyClicks(edit, typed);
+    } else if (gesture == u"click") {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
+    } else if (gesture == u"Ctrl+click") {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, target);
+    } else if (gesture == u"drag") {
+        const QPoint from = list->entryRect(0).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(list->viewport(), target);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, target);
+    } else if (gesture == u"Down") {
+        QTest::keyClick(edit, Qt::Key_Down);
+    } else if (gesture == u"reader select") {
+        QVERIFY(table->selectRow(row));
+    } else if (gesture == u"reader clear") {
+        QVERIFY(table->unselectRow(row));
+    } else {
+        QFAIL("unknown gesture");
+    }
+    QCOMPARE(combo.ListIndex(), listIndex);
+    QCOMPARE(combo.Text(), text);
 }
 
 void TestControls::checkBoxValues()

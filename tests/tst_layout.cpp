@@ -219,6 +219,7 @@ void TestLayout::inWindow(const QString &state, const std::function<void(Form &)
         testing::whenVisible([this] { return student(); },
                              [this] {
                                  QTest::keyClicks(student()->txtName, u"Christopher Columbus"_s);
+                                 student()->optLevel[0].setValue(true);
                                  QTest::mouseClick(student()->cmdAction, Qt::LeftButton);
                              });
         QTest::mouseClick(main().cmdAdd, Qt::LeftButton);

@@ -338,6 +338,9 @@ private:
         PickSchool,
         AppendSchool,
         SchoolKeys,
+        DragSchool,
+        SchoolOff,
+        ReaderSchool,
         Deans,
         PrintStudent,
         PrintSchools
@@ -835,7 +838,7 @@ void Walk::session(Mode mode, frmStudent &w)
 
 void Walk::edit(frmStudent &w)
 {
-    const std::vector<int> weights{6, 1, 6, 4, 1, 4, 1, 3, 3, 1, 1, 3, 3, 1};
+    const std::vector<int> weights{6, 1, 6, 4, 1, 4, 1, 3, 3, 1, 1, 1, 1, 1, 3, 3, 1};
     std::discrete_distribution<int> choose(weights.begin(), weights.end());
     edit(w, Edit(choose(m_random)));
 }
@@ -941,6 +944,48 @@ void Walk::edit(frmStudent &w, Edit kind)
         log(QStringLiteral("%1 in the school field").arg(QLatin1String(down ? "Down" : "Up")));
         QTest::keyClick(w.cboSchool->editField(), down ? Qt::Key_Down : Qt::Key_Up);
         f.school = w.cboSchool->List(next);
+        break;
+    }
+    case DragSchool: { // press on one entry, drag to another, release there
+        ListBox *schools = w.cboSchool->listPart();
+        // To a neighbour: the list shows little more than one entry, and a drag past its
+        // edge scrolls one entry at a time.
+        const int from = uniform(0, schools->ListCount() - 1);
+        const int to = from == 0                                         ? 1
+                       : from == schools->ListCount() - 1 || chance(0.5) ? from - 1
+                                                                         : from + 1;
+        log(QStringLiteral("drag school %1 to %2").arg(from).arg(to));
+        schools->scrollToEntry(from);
+        QTest::mousePress(schools->viewport(), Qt::LeftButton, {},
+                          schools->entryRect(from).center());
+        QTest::mouseMove(schools->viewport(), schools->entryRect(to).center());
+        QTest::mouseRelease(schools->viewport(), Qt::LeftButton, {},
+                            schools->entryRect(to).center());
+        f.school = w.cboSchool->List(to);
+        break;
+    }
+    case SchoolOff: { // Ctrl+click on the selected school takes it back and empties the field
+        const int selected = w.cboSchool->ListIndex();
+        if (selected >= 0) {
+            log(QStringLiteral("Ctrl+click school %1").arg(selected));
+            clickRow(w.cboSchool->listPart(), selected, Qt::ControlModifier);
+            f.school.clear();
+        }
+        break;
+    }
+    case ReaderSchool: { // a screen reader selects or clears a row
+        QAccessibleTableInterface *table =
+            QAccessible::queryAccessibleInterface(w.cboSchool->listPart())->tableInterface();
+        const int row = uniform(0, w.cboSchool->ListCount() - 1);
+        if (w.cboSchool->ListIndex() == row && chance(0.5)) {
+            log(QStringLiteral("screen reader clears school %1").arg(row));
+            table->unselectRow(row);
+            f.school.clear();
+        } else {
+            log(QStringLiteral("screen reader selects school %1").arg(row));
+            table->selectRow(row);
+            f.school = w.cboSchool->List(row);
+        }
         break;
     }
     case Deans:
@@ -1079,6 +1124,29 @@ bool Walk::commit(Mode mode, frmStudent &w)
         return true;
     }
 
+    if (m_fields.grade < 0) {
+        // Refused before anything else: no entry, no record, no code, focus and fields kept.
+        log(QStringLiteral("%1, no grade level on")
+                .arg(QLatin1String(enter ? "Enter: add" : "click Add Student")));
+        const int listed = list().ListCount();
+        QWidget *focused = w.focusWidget();
+        press();
+        expectMessage(QStringLiteral("Grade Level Not Selected"), QStringLiteral("Error"));
+        checkMessages();
+        check(list().ListCount() == listed, QStringLiteral("the refused add listed an entry"));
+        check(w.students()->Count() == listed, QStringLiteral("the refused add stored a record"));
+        check(w.isVisible(), QStringLiteral("the refused add closed the window"));
+        // A click focuses the button clicked, as any click on a button does; nothing else moves it.
+        check(w.focusWidget() == (enter ? focused : w.cmdAction),
+              QStringLiteral("the refused add moved the focus"));
+        checkFields(w, QStringLiteral("after the refused add"));
+        ++m_counts[QStringLiteral("adds refused for want of a grade level")];
+        return false;
+    }
+    // The grade level stored is the one remembered, which must be the one on the screen.
+    check(m_selectedLevel == m_fields.grade, QStringLiteral("grade %1 remembered, %2 on the screen")
+                                                 .arg(m_selectedLevel)
+                                                 .arg(m_fields.grade));
     const bool codesLeft = m_nextCode <= 32767;
     const bool fails = !codesLeft || !m_fields.stored;
     // Now and then the user closes the window while the error message is up.
@@ -1113,9 +1181,9 @@ bool Walk::commit(Mode mode, frmStudent &w)
     checkMessages();
     const Fields &f = m_fields;
     const int code = m_nextCode - 1;
-    m_records[code] = Record{f.name,          *f.stored,
-                             m_selectedLevel, f.major < 0 ? QString() : Majors[f.major],
-                             f.school,        QString::number(f.deans)};
+    m_records[code] = Record{f.name,   *f.stored,
+                             f.grade,  f.major < 0 ? QString() : Majors[f.major],
+                             f.school, QString::number(f.deans)};
     ++m_counts[QStringLiteral("adds")];
     check(list().NewIndex() >= 0 && list().ItemData(list().NewIndex()) == code,
           QStringLiteral("the new entry does not carry code %1").arg(code));
@@ -1310,6 +1378,7 @@ void TestModel::codesRunOut()
         w.Show(ShowMode::Modeless);
         // Scattered names, so that entries go in all over the list.
         w.txtName->setText(QStringLiteral("Student %1").arg(i * 7919 % 32768));
+        w.optLevel[i % 4].setValue(true);
         QTest::mouseClick(w.cmdAction, Qt::LeftButton);
     }
     QVERIFY(!w.isVisible());
@@ -1331,6 +1400,7 @@ void TestModel::codesRunOut()
         QVERIFY(withStudent(main().cmdAdd, [&](frmStudent &window) {
             typeInto(window.txtName, QStringLiteral("One Too Many"));
             typeInto(window.txtUnits, QStringLiteral("3"));
+            QTest::mouseClick(&window.optLevel[0], Qt::LeftButton);
             QTest::mouseClick(window.cmdAction, Qt::LeftButton);
             stayedOpen = window.isVisible();
             typedKept =
@@ -1442,6 +1512,7 @@ void TestModel::closeBoxAtAnyMoment()
     const auto typeFailingAdd = [](frmStudent &w) {
         typeInto(w.txtName, QStringLiteral("Aaron"));
         typeInto(w.txtUnits, QStringLiteral("40000"));
+        QTest::mouseClick(&w.optLevel[3], Qt::LeftButton);
     };
 
     bool shown = true;

@@ -20,7 +20,7 @@ namespace {
 
 struct Entry
 {
-    Entry(QString name, QString units, int grade = -1, int major = -1, QString school = {},
+    Entry(QString name, QString units, int grade = 0, int major = -1, QString school = {},
           bool deans = false)
         : name(std::move(name)), units(std::move(units)), grade(grade), major(major),
           school(std::move(school)), deans(deans)
@@ -56,7 +56,8 @@ private Q_SLOTS:
     void unitsAreRounded_data();
     void unitsAreRounded();
     void fieldsAreStoredAsEntered();
-    void gradeLevelIsTheLastClicked();
+    void addNeedsAGradeLevelOnScreen_data();
+    void addNeedsAGradeLevelOnScreen();
     void namesAreListedSorted();
     void sameNamesAreToldApartByItemData();
     void displayShowsEveryFieldWithoutLeftovers();
@@ -205,27 +206,63 @@ void TestWindows::fieldsAreStoredAsEntered()
     QCOMPARE(student()->cboSchool->ListCount(), 4);
 }
 
-void TestWindows::gradeLevelIsTheLastClicked()
+void TestWindows::addNeedsAGradeLevelOnScreen_data()
 {
-    add({u"First"_s, u"1"_s}); // nothing clicked yet in this run
-    QCOMPARE(int(record(1)->GradeLevel()), 0);
-    add({u"Junior"_s, u"1"_s, 2});
-    add({u"Again"_s, u"1"_s}); // no click: the last one still counts
-    QCOMPARE(int(record(3)->GradeLevel()), 2);
+    QTest::addColumn<QString>("before");
+    QTest::newRow("first add of the run") << u"nothing"_s;
+    QTest::newRow("after a click in an earlier add") << u"junior added"_s;
+    QTest::newRow("after displaying a junior") << u"junior displayed"_s;
+}
 
-    add({u"Senior"_s, u"1"_s, 3});
-    add({u"Plain"_s, u"1"_s, 0});
-    selectByData(2); // display the junior, then add without a click
-    whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
-                      [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
+void TestWindows::addNeedsAGradeLevelOnScreen()
+{
+    QFETCH(QString, before);
+    int nextCode = 1;
+    if (before != u"nothing") {
+        add({u"Junior"_s, u"1"_s, 2});
+        nextCode = 2;
+    }
+    if (before == u"junior displayed") {
+        selectByData(1);
+        whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
+                          [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
+    }
+    const int listed = list().ListCount();
+
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-                      [](frmStudent &w) {
+                      [&](frmStudent &w) {
                           for (int i = 0; i < 4; ++i)
                               QVERIFY(!w.optLevel[i].Value());
-                          QTest::keyClicks(w.txtName, u"After display"_s);
+                          QTest::keyClicks(w.txtName, u"Nobody Chose"_s);
+                          QTest::keyClicks(w.txtUnits, u"7"_s);
+                          w.lstMajor->setListIndex(1);
+                          w.txtUnits->SetFocus();
+                          QTRY_COMPARE(w.focusWidget(), w.txtUnits);
+                          QTest::keyClick(w.txtUnits, Qt::Key_Return);
+
+                          // Refused: one message, nothing listed or stored, the window open as
+                          // typed.
+                          QCOMPARE(m_program->services.messages.size(), std::size_t(1));
+                          QCOMPARE(m_program->services.messages[0].prompt,
+                                   u"Grade Level Not Selected"_s);
+                          QCOMPARE(m_program->services.messages[0].title, u"Error"_s);
+                          QVERIFY(m_program->services.errors.empty());
+                          QCOMPARE(list().ListCount(), listed);
+                          QCOMPARE(w.students()->Count(), listed);
+                          QVERIFY(w.isVisible());
+                          QCOMPARE(w.txtName->Text(), u"Nobody Chose"_s);
+                          QCOMPARE(w.txtUnits->Text(), u"7"_s);
+                          QCOMPARE(w.lstMajor->ListIndex(), 1);
+                          QTRY_COMPARE(w.focusWidget(), w.txtUnits);
+
+                          QTest::mouseClick(&w.optLevel[3], Qt::LeftButton);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
-    QCOMPARE(int(record(6)->GradeLevel()), 2);
+    QCOMPARE(list().ListCount(), listed + 1);
+    // The refused add used no code.
+    QCOMPARE(list().ItemData(list().NewIndex()), nextCode);
+    QCOMPARE(record(nextCode)->StudentName(), u"Nobody Chose"_s);
+    QCOMPARE(int(record(nextCode)->GradeLevel()), 3);
 }
 
 void TestWindows::namesAreListedSorted()
@@ -391,6 +428,7 @@ void TestWindows::enterInNameAddsAtOnce()
                       [](frmStudent &w) {
                           QCOMPARE(QApplication::focusWidget(), w.txtName);
                           QTest::keyClicks(w.txtName, u"Quick"_s);
+                          w.optLevel[1].setValue(true);
                           QTest::keyClick(w.txtName, Qt::Key_Return);
                       });
     QCOMPARE(list().ListCount(), 1);
@@ -560,6 +598,7 @@ void TestWindows::failedAddIsTakenBack()
                       [&](frmStudent &w) {
                           QTest::keyClicks(w.txtName, u"Aaron"_s);
                           QTest::keyClicks(w.txtUnits, units);
+                          QTest::mouseClick(&w.optLevel[2], Qt::LeftButton);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                           // Still open with what was typed; the list is as it was.
                           QVERIFY(w.isVisible());
