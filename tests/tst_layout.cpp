@@ -279,25 +279,44 @@ void TestLayout::windowsKeepProportions_data()
 {
     QTest::addColumn<QString>("state");
     QTest::addColumn<QSize>("clientTwips");
-    QTest::newRow("main window") << u"main"_s << QSize(5565, 3195);
-    QTest::newRow("student window") << u"add"_s << QSize(5280, 3900);
-    QTest::newRow("about box") << u"about"_s << QSize(4470, 3405);
+    QTest::addColumn<bool>("sizable"); // resizing then moves and resizes no control
+    QTest::newRow("main window") << u"main"_s << QSize(5565, 3195) << true;
+    QTest::newRow("student window") << u"add"_s << QSize(5280, 3900) << false;
+    QTest::newRow("about box") << u"about"_s << QSize(4470, 3405) << true;
 }
 
 void TestLayout::windowsKeepProportions()
 {
     QFETCH(QString, state);
     QFETCH(QSize, clientTwips);
+    QFETCH(bool, sizable);
     QSize client;
     QSize window;
     int menuHeight = 0;
     qreal ratio = 0;
+    QStringList moved;
     inWindow(state, [&](Form &form) {
         client = form.client()->size();
         window = form.size();
         menuHeight = form.menuBar() ? form.menuBar()->height() : 0;
         ratio = form.windowHandle()->devicePixelRatio();
+        if (!sizable)
+            return;
+        std::vector<std::pair<QWidget *, QRect>> before;
+        for (QWidget *control : controlsOf(form))
+            before.emplace_back(control, control->geometry());
+        const QSize grown = window + QSize(window.width() / 2, window.height() / 2);
+        form.resize(grown);
+        if (!QTest::qWaitFor([&] { return form.size() == grown; })) {
+            moved << u"the window did not grow"_s;
+            return;
+        }
+        for (const auto &[control, rect] : before) {
+            if (control->geometry() != rect)
+                moved << control->objectName();
+        }
     });
+    QVERIFY2(moved.isEmpty(), qPrintable(moved.join(u", "_s)));
     // Logical pixels are the same at every scale; the scale multiplies them all alike.
     QCOMPARE(ratio, expectedScale());
     QCOMPARE(client,
