@@ -291,11 +291,12 @@ QStringList paletteProblems(Form &form, const QPalette &palette)
         const QWidget *viewport = list->viewport();
         int usedHeight = 0;
         for (int row = 0; row < list->ListCount(); ++row) {
-            // Only whole entries: a cut-off one may show no text at all.
             const QRect rect = list->entryRect(row);
+            if (rect.intersects(viewport->rect()))
+                usedHeight = std::max(usedHeight, rect.bottom() + 1);
+            // Only whole entries: a cut-off one may show no text at all.
             if (!viewport->rect().contains(rect))
                 continue;
-            usedHeight = std::max(usedHeight, rect.bottom() + 1);
             const bool selected = row == list->ListIndex();
             paints.push_back({QStringLiteral("%1 entry %2").arg(list->objectName()).arg(row),
                               inImage(viewport, rect),
