@@ -7,7 +7,7 @@ packages=()
 for group in "$@"; do
     case $group in
     build) packages+=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation) ;;
-    test) packages+=(poppler-utils xauth xvfb) ;;
+    test) packages+=(poppler-utils xauth xvfb weston qt6-wayland) ;;
     printer) packages+=(cups cups-client cups-bsd printer-driver-cups-pdf) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     package) packages+=(dpkg-dev file desktop-file-utils appstream) ;;

@@ -497,8 +497,8 @@ void TestControls::labelAccessKeyFocusesPartner()
 {
     ProbeForm form;
     form.Show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QApplication::setActiveWindow(&form);
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
     form.ok->setFocus();
     QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), form.text);
@@ -553,6 +553,7 @@ void TestControls::activateRunsOncePerShow()
     platform::setMessageBox(std::make_unique<ScreenMessageBox>());
     ProbeForm form(BorderStyle::FixedDialog, CloseAction::Hide);
     bool boxSeen = false;
+    bool activeAgain = false;
     form.onActivate = [&] {
         if (form.activations > 1)
             return;
@@ -566,13 +567,15 @@ void TestControls::activateRunsOncePerShow()
                                          box->button(QMessageBox::Ok)->click();
                                  });
             MsgBox(u"Hello"_s);
-            QApplication::setActiveWindow(&form);
+            form.activateWindow();
+            activeAgain = QTest::qWaitForWindowActive(&form);
             QTest::qWait(20);
             form.Hide();
         });
     };
     form.Show(ShowMode::Modal);
     QVERIFY(boxSeen);
+    QVERIFY(activeAgain);
     QCOMPARE(form.activations, 1);
 }
 

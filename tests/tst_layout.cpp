@@ -9,10 +9,17 @@
 #include <frmStudent.h>
 
 #include <QMenuBar>
+#include <QPalette>
+#include <QScopeGuard>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 #include <QtTest>
 #include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
 
 using namespace platform;
 using namespace Qt::StringLiterals;
@@ -164,6 +171,176 @@ QStringList captionProblems(Form &form)
     return problems;
 }
 
+// Desktop palettes whose roles all differ, so that a pixel tells which role painted it.
+QPalette darkPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(45, 45, 48));
+    palette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    palette.setColor(QPalette::Base, QColor(30, 30, 60));
+    palette.setColor(QPalette::Text, QColor(250, 220, 120));
+    palette.setColor(QPalette::Button, QColor(60, 60, 60));
+    palette.setColor(QPalette::ButtonText, QColor(120, 250, 160));
+    palette.setColor(QPalette::Highlight, QColor(200, 60, 140));
+    palette.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
+    return palette;
+}
+
+QPalette highContrastPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Base, Qt::black);
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::Button, Qt::black);
+    palette.setColor(QPalette::ButtonText, Qt::yellow);
+    palette.setColor(QPalette::Highlight, Qt::cyan);
+    palette.setColor(QPalette::HighlightedText, Qt::black);
+    return palette;
+}
+
+double colourDistance(QRgb a, QRgb b)
+{
+    return std::hypot(qRed(a) - qRed(b), qGreen(a) - qGreen(b), qBlue(a) - qBlue(b));
+}
+
+QString colourText(QRgb c)
+{
+    return QStringLiteral("(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
+}
+
+// What one area of a grabbed window should show: a background and, where the control has
+// a caption or an entry, text drawn over it.
+struct Paint
+{
+    QString what;
+    QRect area; // in the image's pixels
+    QColor background;
+    QColor text;
+    bool hasText;
+    // The style shades button faces and tints the default button with the highlight.
+    double backgroundTolerance = 8;
+};
+
+// Whether the area is painted in its palette colours: the most common pixel is the
+// background, every other pixel a blend of background and text as antialiasing makes them,
+// and text, when there is some, reaches well towards its colour.
+QString paintProblem(const QImage &image, const Paint &paint)
+{
+    const QRect area = paint.area.intersected(image.rect());
+    if (area.isEmpty())
+        return paint.what + u": nothing to look at"_s;
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y) & RGB_MASK];
+    QRgb background = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > counts.value(background))
+            background = it.key();
+    if (colourDistance(background, paint.background.rgb()) > paint.backgroundTolerance)
+        return QStringLiteral("%1: background %2, expected %3")
+            .arg(paint.what, colourText(background), colourText(paint.background.rgb()));
+    const QRgb text = paint.text.rgb();
+    const double length = colourDistance(background, text);
+    double inkiest = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const QRgb c = it.key();
+        // The text cursor inverts what is under it.
+        if (c == (~background & RGB_MASK))
+            continue;
+        // Position along the line from background to text colour, and distance from it.
+        const double along =
+            ((qRed(c) - qRed(background)) * (qRed(text) - qRed(background)) +
+             (qGreen(c) - qGreen(background)) * (qGreen(text) - qGreen(background)) +
+             (qBlue(c) - qBlue(background)) * (qBlue(text) - qBlue(background))) /
+            std::max(1.0, length * length);
+        const double t = std::clamp(along, 0.0, 1.0);
+        const QRgb nearest =
+            qRgb(qRound(qRed(background) + t * (qRed(text) - qRed(background))),
+                 qRound(qGreen(background) + t * (qGreen(text) - qGreen(background))),
+                 qRound(qBlue(background) + t * (qBlue(text) - qBlue(background))));
+        if (colourDistance(c, nearest) > 24)
+            return QStringLiteral("%1: %2 is neither background %3 nor text %4")
+                .arg(paint.what, colourText(c), colourText(background), colourText(text));
+        inkiest = std::max(inkiest, t);
+    }
+    if (paint.hasText && inkiest < 0.5)
+        return QStringLiteral("%1: no text in %2 over %3")
+            .arg(paint.what, colourText(text), colourText(background));
+    return {};
+}
+
+// The areas of a window that show its palette: every list's entries and empty space, text
+// fields, button captions and labels.
+QStringList paletteProblems(Form &form, const QPalette &palette)
+{
+    const QImage image = form.grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    // A widget's rectangle in image pixels, less a pixel all round where edges blend.
+    const auto inImage = [&](const QWidget *widget, const QRect &rect) {
+        const QRectF inForm(widget->mapTo(&form, rect.topLeft()), rect.size());
+        const QRectF scaled(inForm.topLeft() * ratio, inForm.size() * ratio);
+        return scaled.toAlignedRect().adjusted(1, 1, -1, -1);
+    };
+    std::vector<Paint> paints;
+    for (ListBox *list : form.findChildren<ListBox *>()) {
+        if (!list->isVisibleTo(&form))
+            continue;
+        const QWidget *viewport = list->viewport();
+        int usedHeight = 0;
+        for (int row = 0; row < list->ListCount(); ++row) {
+            const QRect rect = list->entryRect(row);
+            if (rect.intersects(viewport->rect()))
+                usedHeight = std::max(usedHeight, rect.bottom() + 1);
+            // Only whole entries: a cut-off one may show no text at all.
+            if (!viewport->rect().contains(rect))
+                continue;
+            const bool selected = row == list->ListIndex();
+            paints.push_back({QStringLiteral("%1 entry %2").arg(list->objectName()).arg(row),
+                              inImage(viewport, rect),
+                              palette.color(selected ? QPalette::Highlight : QPalette::Base),
+                              palette.color(selected ? QPalette::HighlightedText : QPalette::Text),
+                              !list->List(row).isEmpty()});
+        }
+        const QRect empty(0, usedHeight, viewport->width(), viewport->height() - usedHeight);
+        if (empty.height() > 2)
+            paints.push_back({list->objectName() + u" background"_s, inImage(viewport, empty),
+                              palette.color(QPalette::Base), palette.color(QPalette::Base), false});
+    }
+    for (QLineEdit *field : form.findChildren<QLineEdit *>()) {
+        if (field->isVisibleTo(&form))
+            paints.push_back({field->objectName(),
+                              inImage(field, field->rect().adjusted(2, 2, -2, -2)),
+                              palette.color(QPalette::Base), palette.color(QPalette::Text),
+                              !field->text().isEmpty()});
+    }
+    for (CommandButton *button : form.findChildren<CommandButton *>()) {
+        if (!button->isVisibleTo(&form))
+            continue;
+        const Caption caption = buttonCaption(button);
+        paints.push_back(
+            {button->objectName(), inImage(button, caption.drawn.intersected(caption.room)),
+             palette.color(QPalette::Button), palette.color(QPalette::ButtonText), true, 64});
+    }
+    for (QLabel *label : form.findChildren<QLabel *>()) {
+        if (label->isVisibleTo(&form) && !label->text().isEmpty()) {
+            const Caption caption = labelCaption(label);
+            paints.push_back(
+                {label->objectName(), inImage(label, caption.drawn.intersected(caption.room)),
+                 palette.color(QPalette::Window), palette.color(QPalette::WindowText), true});
+        }
+    }
+    QStringList problems;
+    for (const Paint &paint : paints) {
+        const QString problem = paintProblem(image, paint);
+        if (!problem.isEmpty())
+            problems << problem;
+    }
+    return problems;
+}
+
 double expectedScale()
 {
     bool ok = false;
@@ -185,6 +362,8 @@ private Q_SLOTS:
     void captionsFit();
     void windowsKeepProportions_data();
     void windowsKeepProportions();
+    void windowsFollowThePalette_data();
+    void windowsFollowThePalette();
 
 private:
     frmMain &main() { return m_program->main(); }
@@ -325,6 +504,44 @@ void TestLayout::windowsKeepProportions()
                  double(clientTwips.width()) / clientTwips.height()) < 0.01);
     // The window is its client area under the menu bar: nothing cut off, nothing stretched.
     QCOMPARE(window, client + QSize(0, menuHeight));
+}
+
+void TestLayout::windowsFollowThePalette_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::addColumn<QString>("state");
+    const std::pair<const char *, QPalette> palettes[] = {{"dark", darkPalette()},
+                                                          {"high contrast", highContrastPalette()}};
+    for (const auto &[name, palette] : palettes) {
+        for (const QString &state : {u"main"_s, u"add"_s, u"about"_s})
+            QTest::addRow("%s, %s", name, qPrintable(state)) << palette << state;
+    }
+}
+
+void TestLayout::windowsFollowThePalette()
+{
+    QFETCH(QPalette, palette);
+    QFETCH(QString, state);
+    const QPalette previous = QApplication::palette();
+    const auto restore = qScopeGuard([&previous] { QApplication::setPalette(previous); });
+    // Widgets take up a new application palette only while QApplication::exec runs, which a
+    // test never starts: the windows are made afresh, as on a desktop that starts dark.
+    m_program.reset();
+    QApplication::setPalette(palette);
+    m_program = std::make_unique<testing::Program>();
+    QVERIFY(QTest::qWaitForWindowExposed(&main()));
+    main().lstStudent->AddItem(u"Ann Lee"_s);
+    main().lstStudent->AddItem(u"Bob Ray"_s);
+    main().lstStudent->setListIndex(0);
+    QStringList problems;
+    inWindow(state, [&](Form &form) {
+        if (auto *w = qobject_cast<frmStudent *>(&form)) {
+            QTest::keyClicks(w->txtName, u"Ann Lee"_s);
+            w->lstMajor->setListIndex(1);
+        }
+        problems = paletteProblems(form, palette);
+    });
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u"; "_s)));
 }
 
 SI_TEST_MAIN(TestLayout)
