@@ -10,9 +10,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -95,9 +97,35 @@ private:
     platform::EndAction m_previousEnd;
 };
 
-// Runs action once the widget returned by find() is visible; polls, so it can be set up
-// before the click that opens a modal window. Gives up after a few seconds.
-inline void whenVisible(std::function<QWidget *()> find, std::function<void()> action)
+// Generous: a sanitized build on a busy machine activates a window many times slower.
+constexpr int ActivationLimitMs = 60000;
+
+// The window is up and has been activated, so the focus has arrived where the show put it.
+inline bool isActive(const QWidget *widget)
+{
+    return widget && widget->isVisible() && QApplication::activeWindow() == widget->window();
+}
+
+// Whether the window system has activated the widget's window. A window shown again after a
+// hide can stay the platform's focus window all along (offscreen has no window manager to move
+// the focus away), so no new activation reaches QApplication: tell it, as a window manager
+// would. The result is then what isActive() reports.
+inline bool settleActivation(QWidget *widget)
+{
+    if (!widget || !widget->isVisible())
+        return false;
+    QWidget *window = widget->window();
+    if (QApplication::activeWindow() != window && window->windowHandle() &&
+        QGuiApplication::focusWindow() == window->windowHandle())
+        QApplication::setActiveWindow(window);
+    return isActive(widget);
+}
+
+// Runs action once the widget returned by find() is shown and its window active; polls, so it
+// can be set up before the click that opens a modal window. Visibility alone is not enough:
+// activation, and with it the focus, arrives later. Gives up after ActivationLimitMs and
+// hides what it found, so that a modal show waiting for it still returns.
+inline void whenActive(std::function<QWidget *()> find, std::function<void()> action)
 {
     auto timer = new QTimer;
     auto elapsed = std::make_shared<QElapsedTimer>();
@@ -106,13 +134,17 @@ inline void whenVisible(std::function<QWidget *()> find, std::function<void()> a
     QObject::connect(timer, &QTimer::timeout, timer,
                      [timer, elapsed, find = std::move(find), action = std::move(action)] {
                          QWidget *widget = find();
-                         if (widget && widget->isVisible()) {
+                         if (settleActivation(widget)) {
                              timer->stop();
                              timer->deleteLater();
                              action();
-                         } else if (elapsed->elapsed() > 5000) {
+                         } else if (elapsed->elapsed() > ActivationLimitMs) {
                              timer->stop();
                              timer->deleteLater();
+                             qWarning("whenActive: %s never became active",
+                                      widget ? qPrintable(widget->objectName()) : "nothing");
+                             if (widget && widget->isWindow())
+                                 widget->hide();
                          }
                      });
     timer->start();

@@ -144,7 +144,7 @@ void TestAccessibility::inWindow(const QString &window, const std::function<void
             return m_program->forms->frmStudent.existing();
         return m_program->forms->frmAbout.existing();
     };
-    testing::whenVisible(find, [&] {
+    testing::whenActive(find, [&] {
         ran = true;
         Form *form = find();
         inside(*form);

@@ -129,20 +129,20 @@ void TestKeyboard::whileShown(const std::function<Form *()> &find,
                               const std::function<void(Form &)> &inside)
 {
     bool ran = false;
-    testing::whenVisible([find] { return find(); },
-                         [&] {
-                             ran = true;
-                             // A user starts typing once the window has come up active.
-                             waitFor(u"the window active"_s, [&] {
-                                 return QGuiApplication::focusWindow() == find()->windowHandle();
-                             });
-                             inside(*find());
-                             const auto gone = [&] { return !find() || !find()->isVisible(); };
-                             if (!QTest::qWaitFor(gone)) {
-                                 m_problems << find()->objectName() + u" stayed open"_s;
-                                 QTimer::singleShot(0, find(), [find] { find()->Hide(); });
-                             }
-                         });
+    testing::whenActive([find] { return find(); },
+                        [&] {
+                            ran = true;
+                            // A user starts typing once the window has come up active.
+                            waitFor(u"the window active"_s, [&] {
+                                return QGuiApplication::focusWindow() == find()->windowHandle();
+                            });
+                            inside(*find());
+                            const auto gone = [&] { return !find() || !find()->isVisible(); };
+                            if (!QTest::qWaitFor(gone)) {
+                                m_problems << find()->objectName() + u" stayed open"_s;
+                                QTimer::singleShot(0, find(), [find] { find()->Hide(); });
+                            }
+                        });
     openKeys();
     QVERIFY2(QTest::qWaitFor([&] { return ran && (!find() || !find()->isVisible()); }),
              "the window did not open and close");
