@@ -632,7 +632,7 @@ void TestReports::printerFailureStopsTheReport()
     QCOMPARE(m_services->errors, std::vector{platform::ErrorKind::PrinterUnavailable});
     QCOMPARE(m_services->messages.size(), size_t(1));
     QCOMPARE(m_services->messages.front().prompt, QStringLiteral("No printer is available."));
-    QCOMPARE(m_services->messages.front().title, platform::applicationTitle());
+    QCOMPARE(m_services->messages.front().title, QStringLiteral("Student Information"));
     QCOMPARE(ended, 0);
     QCOMPARE(window.schools(), schoolsAfter);
     QVERIFY(window.form.isVisible());
