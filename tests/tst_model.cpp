@@ -67,6 +67,9 @@ public:
 
     int compare(const QString &left, const QString &right) const
     {
+        // The empty name stands first, before names ICU weighs as nothing (a lone mark).
+        if (left.isEmpty() || right.isEmpty())
+            return left.isEmpty() ? (right.isEmpty() ? 0 : -1) : 1;
         return ucol_strcoll(m_collator, reinterpret_cast<const UChar *>(left.utf16()),
                             int32_t(left.size()), reinterpret_cast<const UChar *>(right.utf16()),
                             int32_t(right.size()));
