@@ -97,8 +97,9 @@ private:
     platform::EndAction m_previousEnd;
 };
 
-// Generous: a sanitized build on a busy machine activates a window many times slower.
-constexpr int ActivationLimitMs = 60000;
+// How long a GUI test waits for what it needs (a window active, a window gone, the focus):
+// generous, as a sanitized build on a busy machine is many times slower.
+constexpr int WaitLimitMs = 60000;
 
 // The window is up and has been activated, so the focus has arrived where the show put it.
 inline bool isActive(const QWidget *widget)
@@ -123,7 +124,7 @@ inline bool settleActivation(QWidget *widget)
 
 // Runs action once the widget returned by find() is shown and its window active; polls, so it
 // can be set up before the click that opens a modal window. Visibility alone is not enough:
-// activation, and with it the focus, arrives later. Gives up after ActivationLimitMs and
+// activation, and with it the focus, arrives later. Gives up after WaitLimitMs and
 // hides what it found, so that a modal show waiting for it still returns.
 inline void whenActive(std::function<QWidget *()> find, std::function<void()> action)
 {
@@ -138,7 +139,7 @@ inline void whenActive(std::function<QWidget *()> find, std::function<void()> ac
                              timer->stop();
                              timer->deleteLater();
                              action();
-                         } else if (elapsed->elapsed() > ActivationLimitMs) {
+                         } else if (elapsed->elapsed() > WaitLimitMs) {
                              timer->stop();
                              timer->deleteLater();
                              qWarning("whenActive: %s never became active",

@@ -123,7 +123,7 @@ private:
 void TestAccessibility::init()
 {
     m_program = std::make_unique<testing::Program>();
-    QVERIFY(QTest::qWaitForWindowExposed(&main()));
+    QVERIFY(QTest::qWaitForWindowExposed(&main(), testing::WaitLimitMs));
 }
 
 void TestAccessibility::cleanup()

@@ -239,7 +239,7 @@ void TestControls::listKeysAndScreenReader()
         list.AddItem(QStringLiteral("Entry %1").arg(i, 2, 10, QLatin1Char('0')));
     list.AddItem(u"Zoe"_s);
     parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    QVERIFY(QTest::qWaitForWindowExposed(&parent, testing::WaitLimitMs));
     list.setFocus(Qt::TabFocusReason);
     const auto shown = [&list] {
         return list.viewport()->rect().contains(list.entryRect(list.ListIndex()));
@@ -318,7 +318,7 @@ void TestControls::optionArrayUserClicks()
     QList<int> clicks;
     options.setClickHandler([&](std::int16_t index) { clicks << index; });
     parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    QVERIFY(QTest::qWaitForWindowExposed(&parent, testing::WaitLimitMs));
 
     QTest::mouseClick(&options[1], Qt::LeftButton);
     QTest::mouseClick(&options[1], Qt::LeftButton); // a second click keeps it selected
@@ -338,7 +338,7 @@ void TestControls::comboSelection()
     for (const QString &school : {u"Midtown"_s, u"Franklin"_s, u"West Highland"_s})
         combo.AddItem(school);
     parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    QVERIFY(QTest::qWaitForWindowExposed(&parent, testing::WaitLimitMs));
 
     combo.setText(u"Midtown"_s);
     QCOMPARE(combo.ListIndex(), 1);
@@ -372,7 +372,7 @@ void TestControls::checkBoxValues()
     parent.resize(200, 50);
     CheckBox box(&parent, u"chk"_s, u"&Deans List"_s, QRect(0, 0, 100, 20));
     parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    QVERIFY(QTest::qWaitForWindowExposed(&parent, testing::WaitLimitMs));
     for (int value : {2, 1, 0, 2}) {
         box.setValue(value);
         QCOMPARE(box.Value(), value);
@@ -414,7 +414,7 @@ void TestControls::defaultButton()
 
     ProbeForm form{BorderStyle(border)};
     form.Show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(QTest::qWaitForWindowExposed(&form, testing::WaitLimitMs));
     // Marked as well as routed: the look, and what a screen reader announces.
     QVERIFY(form.ok->isDefault());
     QVERIFY(!form.other->isDefault());
@@ -432,7 +432,7 @@ void TestControls::escapeDoesNothing()
 {
     ProbeForm form;
     form.Show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(QTest::qWaitForWindowExposed(&form, testing::WaitLimitMs));
     for (QWidget *target : {static_cast<QWidget *>(form.text), static_cast<QWidget *>(form.ok)}) {
         target->setFocus();
         QTest::keyClick(target, Qt::Key_Escape);
@@ -446,7 +446,7 @@ void TestControls::labelAccessKeyFocusesPartner()
 {
     ProbeForm form;
     form.Show();
-    QVERIFY(QTest::qWaitForWindowActive(&form, testing::ActivationLimitMs));
+    QVERIFY(QTest::qWaitForWindowActive(&form, testing::WaitLimitMs));
     form.ok->setFocus();
     QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), form.text);
@@ -517,7 +517,7 @@ void TestControls::activateRunsOncePerShow()
             MsgBox(u"Hello"_s);
             // No window manager here to hand the activation back.
             QApplication::setActiveWindow(&form);
-            QTRY_VERIFY_WITH_TIMEOUT(testing::isActive(&form), testing::ActivationLimitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(testing::isActive(&form), testing::WaitLimitMs);
         });
     };
     form.Show(ShowMode::Modal);
@@ -549,7 +549,7 @@ void TestControls::failingHandlerIsReportedOnce()
         throw 42;
     });
     form.Show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(QTest::qWaitForWindowExposed(&form, testing::WaitLimitMs));
     QTest::mouseClick(form.other, Qt::LeftButton);
     QCOMPARE(stepsDone, 1);
     QCOMPARE(form.otherClicks, 1); // the handler connected before it still ran

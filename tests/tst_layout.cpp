@@ -199,7 +199,7 @@ private:
 void TestLayout::init()
 {
     m_program = std::make_unique<testing::Program>();
-    QVERIFY(QTest::qWaitForWindowExposed(&main()));
+    QVERIFY(QTest::qWaitForWindowExposed(&main(), testing::WaitLimitMs));
 }
 
 void TestLayout::cleanup()

@@ -508,7 +508,7 @@ void TestReports::entryChecks()
 
     Window window;
     window.show(QStringLiteral("A"));
-    QVERIFY(QTest::qWaitForWindowActive(&window.form));
+    QVERIFY(QTest::qWaitForWindowActive(&window.form, testing::WaitLimitMs));
     window.fill(entry);
     const int schoolIndex = window.form.cboSchool->ListIndex();
     const QString schoolText = window.form.cboSchool->Text();

@@ -97,7 +97,7 @@ private:
 void TestWindows::init()
 {
     m_program = std::make_unique<testing::Program>();
-    QVERIFY(QTest::qWaitForWindowExposed(&main()));
+    QVERIFY(QTest::qWaitForWindowExposed(&main(), testing::WaitLimitMs));
 }
 
 void TestWindows::cleanup()
@@ -467,7 +467,8 @@ void TestWindows::aboutBoxOpensAndCloses()
                     round == 2 ? static_cast<QWidget *>(&box) : static_cast<QWidget *>(box.cmdOK);
                 QTest::keyClick(target, keys[round], round == 2 ? Qt::AltModifier : Qt::NoModifier);
                 // An access key presses the button with a short animation.
-                closedByKey = QTest::qWaitFor([&box] { return !box.isVisible(); }, 1000);
+                closedByKey =
+                    QTest::qWaitFor([&box] { return !box.isVisible(); }, testing::WaitLimitMs);
             });
         about->trigger();
         QVERIFY(shown);
@@ -632,8 +633,7 @@ void TestWindows::messageBoxDoesNotResetTheWindow()
                           w.mnuPrintStudent->trigger(); // units missing: a message box
                           // No window manager here to hand the activation back.
                           QApplication::setActiveWindow(&w);
-                          QTRY_VERIFY_WITH_TIMEOUT(testing::isActive(&w),
-                                                   testing::ActivationLimitMs);
+                          QTRY_VERIFY_WITH_TIMEOUT(testing::isActive(&w), testing::WaitLimitMs);
                           QCOMPARE(w.txtName->Text(), u"Half typed"_s);
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });
