@@ -5,6 +5,13 @@ set(SI_APP_ID org.margaretellis.StudentInformation)
 set(SI_DESKTOP_DIR ${PROJECT_SOURCE_DIR}/app/desktop)
 set(SI_ICON_DIR ${PROJECT_SOURCE_DIR}/app/icons/hicolor)
 
+si_require_files(
+    ${SI_DESKTOP_DIR}/${SI_APP_ID}.desktop
+    ${SI_DESKTOP_DIR}/${SI_APP_ID}.metainfo.xml
+    ${SI_ICON_DIR}/16x16/apps/student-information.png
+    ${SI_ICON_DIR}/32x32/apps/student-information.png
+    ${SI_ICON_DIR}/64x64/apps/student-information.png)
+
 install(TARGETS student-information RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${SI_DESKTOP_DIR}/${SI_APP_ID}.desktop

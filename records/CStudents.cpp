@@ -31,12 +31,12 @@ void CStudents::Add(QString strStudentName, std::int16_t intUnitsCompleted,
     mcolStudents->add(student, student->StudentCode());
 }
 
-void CStudents::Remove(QString strKey)
+void CStudents::Remove(const QString &strKey)
 {
     mcolStudents->remove(strKey);
 }
 
-std::shared_ptr<CStudent> CStudents::Item(QString strKey) const
+std::shared_ptr<CStudent> CStudents::Item(const QString &strKey) const
 {
     return mcolStudents->item(strKey);
 }

@@ -22,8 +22,8 @@ public:
 
     void Add(QString strStudentName, std::int16_t intUnitsCompleted, std::int16_t intGradeLevel,
              QString strMajor, QString strSchool, QString strDeansList, QString strStudentCode);
-    void Remove(QString strKey);
-    std::shared_ptr<CStudent> Item(QString strKey) const;
+    void Remove(const QString &strKey);
+    std::shared_ptr<CStudent> Item(const QString &strKey) const;
     std::shared_ptr<CStudent> operator[](const QString &strKey) const { return Item(strKey); }
     QString NextStudentCode();
     std::int32_t Count() const;

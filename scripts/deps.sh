@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a step needs, only those that are missing.
-#   scripts/deps.sh build|test|fuzz|package|screenshot...
+#   scripts/deps.sh build|test|printer|fuzz|tidy|package|screenshot...
 set -euo pipefail
 
 packages=()
 for group in "$@"; do
     case $group in
-    build) packages+=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation) ;;
+    build) packages+=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev fonts-dejavu-core fonts-liberation) ;;
     test) packages+=(poppler-utils xauth xvfb weston qt6-wayland) ;;
     printer) packages+=(cups cups-client cups-bsd printer-driver-cups-pdf) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    tidy) packages+=(clang-tidy clang-format) ;;
     package) packages+=(dpkg-dev file desktop-file-utils appstream) ;;
     screenshot) packages+=(xvfb xauth xdotool imagemagick x11-utils) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;

@@ -10,9 +10,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -95,27 +97,88 @@ private:
     platform::EndAction m_previousEnd;
 };
 
-// Runs action once the widget returned by find() is visible; polls, so it can be set up
-// before the click that opens a modal window. Gives up after a few seconds.
-inline void whenVisible(std::function<QWidget *()> find, std::function<void()> action)
+// How long a GUI test waits for what it needs (a window active, a window gone, the focus):
+// generous, as a sanitized build on a busy machine is many times slower.
+constexpr int WaitLimitMs = 60000;
+
+// The window is up and has been activated, so the focus has arrived where the show put it.
+inline bool isActive(const QWidget *widget)
+{
+    return widget && widget->isVisible() && QApplication::activeWindow() == widget->window();
+}
+
+// Tells QApplication that the window is active. Deprecated since Qt 6.5 in favour of
+// QWidget::activateWindow(), which cannot help when the platform already counts the window
+// as focused.
+inline void forceActivation(QWidget *window)
+{
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QApplication::setActiveWindow(window);
+    QT_WARNING_POP
+}
+
+// Whether the window system has activated the widget's window. A window shown again after a
+// hide can stay the platform's focus window all along (offscreen has no window manager to move
+// the focus away), so no new activation reaches QApplication: tell it, as a window manager
+// would. The result is then what isActive() reports.
+inline bool settleActivation(QWidget *widget)
+{
+    if (!widget || !widget->isVisible())
+        return false;
+    QWidget *window = widget->window();
+    if (QApplication::activeWindow() != window && window->windowHandle() &&
+        QGuiApplication::focusWindow() == window->windowHandle())
+        forceActivation(window);
+    return isActive(widget);
+}
+
+// Runs action once the widget returned by find() is ready (see below); polls, so it can be
+// set up before the click that opens a modal window. Gives up after WaitLimitMs and hides
+// what it found, so that a modal show waiting for it still returns.
+inline void whenReady(std::function<QWidget *()> find, std::function<bool(QWidget *)> ready,
+                      std::function<void()> action)
 {
     auto timer = new QTimer;
     auto elapsed = std::make_shared<QElapsedTimer>();
     elapsed->start();
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, timer,
-                     [timer, elapsed, find = std::move(find), action = std::move(action)] {
+                     [timer, elapsed, find = std::move(find), ready = std::move(ready),
+                      action = std::move(action)] {
                          QWidget *widget = find();
-                         if (widget && widget->isVisible()) {
+                         if (ready(widget)) {
                              timer->stop();
                              timer->deleteLater();
                              action();
-                         } else if (elapsed->elapsed() > 5000) {
+                         } else if (elapsed->elapsed() > WaitLimitMs) {
                              timer->stop();
                              timer->deleteLater();
+                             qWarning("whenReady: %s never became ready",
+                                      widget ? qPrintable(widget->objectName()) : "nothing");
+                             if (widget && widget->isWindow())
+                                 widget->hide();
                          }
                      });
     timer->start();
+}
+
+// Visibility alone is not enough: activation, and with it the focus, arrives later.
+inline void whenActive(std::function<QWidget *()> find, std::function<void()> action)
+{
+    whenReady(std::move(find), settleActivation, std::move(action));
+}
+
+// For a compositor that activates nothing (no seat): the window is on screen.
+inline void whenExposed(std::function<QWidget *()> find, std::function<void()> action)
+{
+    whenReady(
+        std::move(find),
+        [](QWidget *widget) {
+            return widget && widget->isVisible() && widget->window()->windowHandle() &&
+                   widget->window()->windowHandle()->isExposed();
+        },
+        std::move(action));
 }
 
 template <typename T> T *child(QWidget *root, const QString &name)

@@ -123,7 +123,7 @@ private:
 void TestAccessibility::init()
 {
     m_program = std::make_unique<testing::Program>();
-    QVERIFY(QTest::qWaitForWindowExposed(&main()));
+    QVERIFY(QTest::qWaitForWindowExposed(&main(), testing::WaitLimitMs));
 }
 
 void TestAccessibility::cleanup()
@@ -144,7 +144,7 @@ void TestAccessibility::inWindow(const QString &window, const std::function<void
             return m_program->forms->frmStudent.existing();
         return m_program->forms->frmAbout.existing();
     };
-    testing::whenVisible(find, [&] {
+    testing::whenActive(find, [&] {
         ran = true;
         Form *form = find();
         inside(*form);

@@ -84,7 +84,7 @@ void TestKeyboard::init()
 {
     m_problems.clear();
     m_program = std::make_unique<testing::Program>();
-    QVERIFY(QTest::qWaitForWindowActive(&main()));
+    QVERIFY(QTest::qWaitForWindowActive(&main(), testing::WaitLimitMs));
 }
 
 void TestKeyboard::cleanup()
@@ -120,7 +120,7 @@ void TestKeyboard::type(const QString &text)
 
 void TestKeyboard::waitFor(const QString &what, const std::function<bool()> &done)
 {
-    if (!QTest::qWaitFor(done))
+    if (!QTest::qWaitFor(done, testing::WaitLimitMs))
         m_problems << u"never: "_s + what;
 }
 
@@ -129,22 +129,23 @@ void TestKeyboard::whileShown(const std::function<Form *()> &find,
                               const std::function<void(Form &)> &inside)
 {
     bool ran = false;
-    testing::whenVisible([find] { return find(); },
-                         [&] {
-                             ran = true;
-                             // A user starts typing once the window has come up active.
-                             waitFor(u"the window active"_s, [&] {
-                                 return QGuiApplication::focusWindow() == find()->windowHandle();
-                             });
-                             inside(*find());
-                             const auto gone = [&] { return !find() || !find()->isVisible(); };
-                             if (!QTest::qWaitFor(gone)) {
-                                 m_problems << find()->objectName() + u" stayed open"_s;
-                                 QTimer::singleShot(0, find(), [find] { find()->Hide(); });
-                             }
-                         });
+    testing::whenActive([find] { return find(); },
+                        [&] {
+                            ran = true;
+                            // A user starts typing once the window has come up active.
+                            waitFor(u"the window active"_s, [&] {
+                                return QGuiApplication::focusWindow() == find()->windowHandle();
+                            });
+                            inside(*find());
+                            const auto gone = [&] { return !find() || !find()->isVisible(); };
+                            if (!QTest::qWaitFor(gone, testing::WaitLimitMs)) {
+                                m_problems << find()->objectName() + u" stayed open"_s;
+                                QTimer::singleShot(0, find(), [find] { find()->Hide(); });
+                            }
+                        });
     openKeys();
-    QVERIFY2(QTest::qWaitFor([&] { return ran && (!find() || !find()->isVisible()); }),
+    QVERIFY2(QTest::qWaitFor([&] { return ran && (!find() || !find()->isVisible()); },
+                             testing::WaitLimitMs),
              "the window did not open and close");
     // Keys after this go to whichever window takes the focus back; there must be one.
     waitFor(u"a window active again"_s, [] {
@@ -329,7 +330,7 @@ void TestKeyboard::wholeSessionByKeyboard()
 
     // Exit: Alt+X presses the Exit button.
     press(Qt::Key_X, Qt::AltModifier);
-    QTRY_VERIFY(hasEnded());
+    QTRY_VERIFY_WITH_TIMEOUT(hasEnded(), testing::WaitLimitMs);
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
     QCOMPARE(m_program->services.ends, 1);
     QVERIFY(!m_program->forms->frmMain.isLoaded());

@@ -431,7 +431,12 @@ void TestPrinter::pageBreaks()
     const int perPage = int(firstOnPage2 - lines.cbegin());
     // The next page starts at the same top margin, and the last line of a page is still on it.
     QCOMPARE(firstOnPage2->first().box.top(), lines.first().first().box.top());
-    QVERIFY(lines[perPage - 1].first().box.bottom() <= text.pages.first().height());
+    // Letter with quarter-inch margins: the printable area ends at 792 - 18 = 774 pt.
+    QCOMPARE(text.pages.first().height(), 792.0);
+    const qreal printableBottom = 774.0;
+    QVERIFY2(lines[perPage - 1].first().box.bottom() <= printableBottom,
+             qPrintable(QStringLiteral("the last line of a page ends at %1 pt")
+                            .arg(lines[perPage - 1].first().box.bottom())));
 
     // A document that fills one page exactly has no blank page after it.
     print(perPage);

@@ -508,7 +508,7 @@ void TestReports::entryChecks()
 
     Window window;
     window.show(QStringLiteral("A"));
-    QVERIFY(QTest::qWaitForWindowActive(&window.form));
+    QVERIFY(QTest::qWaitForWindowActive(&window.form, testing::WaitLimitMs));
     window.fill(entry);
     const int schoolIndex = window.form.cboSchool->ListIndex();
     const QString schoolText = window.form.cboSchool->Text();
@@ -632,7 +632,7 @@ void TestReports::printerFailureStopsTheReport()
     QCOMPARE(m_services->errors, std::vector{platform::ErrorKind::PrinterUnavailable});
     QCOMPARE(m_services->messages.size(), size_t(1));
     QCOMPARE(m_services->messages.front().prompt, QStringLiteral("No printer is available."));
-    QCOMPARE(m_services->messages.front().title, platform::applicationTitle());
+    QCOMPARE(m_services->messages.front().title, QStringLiteral("Student Information"));
     QCOMPARE(ended, 0);
     QCOMPARE(window.schools(), schoolsAfter);
     QVERIFY(window.form.isVisible());

@@ -73,7 +73,7 @@ void TestWayland::addStudentAndOpenAbout()
     // Enter in the main window presses Add; the fields are filled by keys alone.
     bool studentExposed = false;
     QStringList trail;
-    testing::whenVisible([&program] { return program.student(); },
+    testing::whenExposed([&program] { return program.student(); },
                          [&] {
                              frmStudent &w = *program.student();
                              studentExposed = QTest::qWaitForWindowExposed(&w, exposeTimeout);
@@ -109,7 +109,7 @@ void TestWayland::addStudentAndOpenAbout()
     // The About box comes up on the compositor and Enter closes it.
     bool aboutExposed = false;
     bool closedByKey = false;
-    testing::whenVisible([&program] { return program.about(); },
+    testing::whenExposed([&program] { return program.about(); },
                          [&] {
                              frmAbout &box = *program.about();
                              aboutExposed = QTest::qWaitForWindowExposed(&box, exposeTimeout);

@@ -77,6 +77,8 @@ private Q_SLOTS:
     void failedAddIsTakenBack();
     void labelAccessKeysFocusTheirFields();
     void messageBoxDoesNotResetTheWindow();
+    void modalWindowBlocksTheMainWindow_data();
+    void modalWindowBlocksTheMainWindow();
     void layoutMatchesTheDesign();
 
 private:
@@ -96,7 +98,7 @@ private:
 void TestWindows::init()
 {
     m_program = std::make_unique<testing::Program>();
-    QVERIFY(QTest::qWaitForWindowExposed(&main()));
+    QVERIFY(QTest::qWaitForWindowExposed(&main(), testing::WaitLimitMs));
 }
 
 void TestWindows::cleanup()
@@ -109,17 +111,17 @@ void TestWindows::whileStudentShown(const std::function<void()> &opener,
                                     const std::function<void(frmStudent &)> &inside)
 {
     bool ran = false;
-    testing::whenVisible([this] { return student(); },
-                         [&] {
-                             ran = true;
-                             inside(*student());
-                             // Never leave a modal loop running behind a failed check.
-                             if (student() && student()->isVisible())
-                                 QTimer::singleShot(0, student(), [this] {
-                                     if (student())
-                                         student()->Hide();
-                                 });
-                         });
+    testing::whenActive([this] { return student(); },
+                        [&] {
+                            ran = true;
+                            inside(*student());
+                            // Never leave a modal loop running behind a failed check.
+                            if (student() && student()->isVisible())
+                                QTimer::singleShot(0, student(), [this] {
+                                    if (student())
+                                        student()->Hide();
+                                });
+                        });
     opener();
     QVERIFY(ran);
 }
@@ -394,9 +396,20 @@ void TestWindows::cancelStoresNothing()
     QCOMPARE(list().ItemData(0), 1); // the cancelled add used no code
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
-                      [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
+                      [](frmStudent &w) {
+                          w.cmdCancel->setFocus(Qt::TabFocusReason);
+                          QTest::keyClick(w.cmdCancel, Qt::Key_Space);
+                      });
     QCOMPARE(list().ListCount(), 1);
     QCOMPARE(student()->students()->Count(), 1);
+    // Opened again, the focus starts on the name box, not on the Cancel pressed last time:
+    // Enter then removes.
+    whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
+                      [](frmStudent &w) {
+                          QCOMPARE(QApplication::focusWidget(), w.txtName);
+                          QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                      });
+    QCOMPARE(list().ListCount(), 0);
 }
 
 void TestWindows::unknownModeSetsNothingUp()
@@ -476,13 +489,11 @@ void TestWindows::aboutBoxOpensAndCloses()
     for (int round = 0; round < 3; ++round) {
         bool shown = false;
         bool closedByKey = false;
-        testing::whenVisible(
+        testing::whenActive(
             [this] { return m_program->forms->frmAbout.existing(); },
             [&] {
                 frmAbout &box = *m_program->forms->frmAbout.existing();
                 const auto guard = hideAfterwards(box);
-                box.activateWindow();
-                QVERIFY(QTest::qWaitForWindowActive(&box));
                 shown = true;
                 if (!first)
                     first = &box;
@@ -495,7 +506,8 @@ void TestWindows::aboutBoxOpensAndCloses()
                     round == 2 ? static_cast<QWidget *>(&box) : static_cast<QWidget *>(box.cmdOK);
                 QTest::keyClick(target, keys[round], round == 2 ? Qt::AltModifier : Qt::NoModifier);
                 // An access key presses the button with a short animation.
-                closedByKey = QTest::qWaitFor([&box] { return !box.isVisible(); }, 1000);
+                closedByKey =
+                    QTest::qWaitFor([&box] { return !box.isVisible(); }, testing::WaitLimitMs);
             });
         about->trigger();
         QVERIFY(shown);
@@ -506,18 +518,18 @@ void TestWindows::aboutBoxOpensAndCloses()
         QTRY_COMPARE(QApplication::activeWindow(), &main());
     }
     // The close box unloads it; the next request builds it afresh with the same content.
-    testing::whenVisible([this] { return m_program->forms->frmAbout.existing(); },
-                         [this] { m_program->forms->frmAbout.existing()->close(); });
+    testing::whenActive([this] { return m_program->forms->frmAbout.existing(); },
+                        [this] { m_program->forms->frmAbout.existing()->close(); });
     about->trigger();
     QVERIFY(!m_program->forms->frmAbout.isLoaded());
-    testing::whenVisible([this] { return m_program->forms->frmAbout.existing(); },
-                         [this] {
-                             frmAbout &box = *m_program->forms->frmAbout.existing();
-                             const auto guard = hideAfterwards(box);
-                             QCOMPARE(box.lblVersion->text(), u"Version 1.0"_s);
-                             QVERIFY(!box.imgBooks->picture().isNull());
-                             QTest::mouseClick(box.cmdOK, Qt::LeftButton);
-                         });
+    testing::whenActive([this] { return m_program->forms->frmAbout.existing(); },
+                        [this] {
+                            frmAbout &box = *m_program->forms->frmAbout.existing();
+                            const auto guard = hideAfterwards(box);
+                            QCOMPARE(box.lblVersion->text(), u"Version 1.0"_s);
+                            QVERIFY(!box.imgBooks->picture().isNull());
+                            QTest::mouseClick(box.cmdOK, Qt::LeftButton);
+                        });
     about->trigger();
 }
 
@@ -586,29 +598,36 @@ void TestWindows::closeBoxOfStudentWindowKeepsRecords()
 void TestWindows::failedAddIsTakenBack_data()
 {
     QTest::addColumn<QString>("units");
-    QTest::newRow("just too large") << u"32767.5"_s;
-    QTest::newRow("large") << u"40000"_s;
-    QTest::newRow("exponent") << u"1e9"_s;
-    QTest::newRow("too small") << u"-32769"_s;
-    QTest::newRow("beyond double") << u"1e999"_s;
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("row"); // where the name stands once added beside "Before"
+    QTest::newRow("just too large") << u"32767.5"_s << u"Aaron"_s << 0;
+    QTest::newRow("large") << u"40000"_s << u"Aaron"_s << 0;
+    QTest::newRow("exponent") << u"1e9"_s << u"Aaron"_s << 0;
+    QTest::newRow("too small") << u"-32769"_s << u"Aaron"_s << 0;
+    QTest::newRow("beyond double") << u"1e999"_s << u"Aaron"_s << 0;
+    // Taken back from below the selected entry: removing the wrong row would show here.
+    QTest::newRow("sorts after the selection") << u"40000"_s << u"Zelda"_s << 1;
 }
 
 void TestWindows::failedAddIsTakenBack()
 {
     QFETCH(QString, units);
+    QFETCH(QString, name);
+    QFETCH(int, row);
     add({u"Before"_s, u"1"_s});
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
                       [&](frmStudent &w) {
-                          QTest::keyClicks(w.txtName, u"Aaron"_s);
+                          QTest::keyClicks(w.txtName, name);
                           QTest::keyClicks(w.txtUnits, units);
                           QTest::mouseClick(&w.optLevel[2], Qt::LeftButton);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                           // Still open with what was typed; the list is as it was.
                           QVERIFY(w.isVisible());
-                          QCOMPARE(w.txtName->Text(), u"Aaron"_s);
+                          QCOMPARE(w.txtName->Text(), name);
                           QCOMPARE(w.txtUnits->Text(), units);
                           QCOMPARE(list().ListCount(), 1);
+                          QCOMPARE(list().List(0), u"Before"_s);
                           QCOMPARE(list().ListIndex(), 0);
                           QCOMPARE(w.students()->Count(), 1);
                           w.txtUnits->clear();
@@ -619,8 +638,10 @@ void TestWindows::failedAddIsTakenBack()
     QCOMPARE(m_program->services.messages.size(), std::size_t(1));
     QCOMPARE(m_program->services.messages[0].title, u"Student Information"_s);
     QCOMPARE(list().ListCount(), 2);
-    QCOMPARE(list().List(0), u"Aaron"_s);
-    QCOMPARE(list().ItemData(0), 3); // code 2 was used up by the failed add
+    QCOMPARE(list().List(row), name);
+    QCOMPARE(list().ItemData(row), 3); // code 2 was used up by the failed add
+    QCOMPARE(list().List(1 - row), u"Before"_s);
+    QCOMPARE(list().ItemData(1 - row), 1);
     QCOMPARE(int(record(3)->UnitsCompleted()), 12);
 }
 
@@ -628,8 +649,6 @@ void TestWindows::labelAccessKeysFocusTheirFields()
 {
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
                       [](frmStudent &w) {
-                          w.activateWindow();
-                          QVERIFY(QTest::qWaitForWindowActive(&w));
                           QTest::keyClick(&w, Qt::Key_U, Qt::AltModifier);
                           QCOMPARE(QApplication::focusWidget(), w.txtUnits);
                           QTest::keyClick(&w, Qt::Key_N, Qt::AltModifier);
@@ -645,23 +664,83 @@ void TestWindows::messageBoxDoesNotResetTheWindow()
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
                       [&](frmStudent &w) {
                           QTest::keyClicks(w.txtName, u"Half typed"_s);
-                          testing::whenVisible([] { return QApplication::activeModalWidget(); },
-                                               [&] {
-                                                   auto *box = qobject_cast<QMessageBox *>(
-                                                       QApplication::activeModalWidget());
-                                                   boxSeen = box != nullptr;
-                                                   if (box)
-                                                       box->button(QMessageBox::Ok)->click();
-                                               });
+                          testing::whenActive([] { return QApplication::activeModalWidget(); },
+                                              [&] {
+                                                  auto *box = qobject_cast<QMessageBox *>(
+                                                      QApplication::activeModalWidget());
+                                                  boxSeen = box != nullptr;
+                                                  if (box)
+                                                      box->button(QMessageBox::Ok)->click();
+                                              });
                           w.mnuPrintStudent->trigger(); // units missing: a message box
                           // Back to the window, as a desktop does when the box closes.
                           w.activateWindow();
-                          QVERIFY(QTest::qWaitForWindowActive(&w));
-                          QTest::qWait(20);
+                          QVERIFY(QTest::qWaitFor([&w] { return testing::settleActivation(&w); },
+                                                  testing::WaitLimitMs));
                           QCOMPARE(w.txtName->Text(), u"Half typed"_s);
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });
     QVERIFY(boxSeen);
+}
+
+void TestWindows::modalWindowBlocksTheMainWindow_data()
+{
+    QTest::addColumn<QString>("window"); // what is up while the click happens
+    QTest::addColumn<QString>("target"); // where in the main window the click lands
+    QTest::addColumn<bool>("blocked");
+    for (const QString &window : {u"frmStudent"_s, u"frmAbout"_s}) {
+        for (const QString &target : {u"lstStudent"_s, u"cmdExit"_s})
+            QTest::addRow("%s up, %s", qPrintable(window), qPrintable(target))
+                << window << target << true;
+    }
+    // The same click reaches the list when nothing is up, so the rows above prove something.
+    QTest::newRow("nothing up, lstStudent") << QString() << u"lstStudent"_s << false;
+}
+
+void TestWindows::modalWindowBlocksTheMainWindow()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, target);
+    QFETCH(bool, blocked);
+    add({u"Only"_s, u"1"_s});
+    list().setListIndex(-1);
+    QWidget *widget = main().findChild<QWidget *>(target);
+    QVERIFY(widget);
+    // Through the window system, as a user's click comes: Qt drops it for a blocked window.
+    // QTest's widget overloads deliver straight to the widget, past that blocking.
+    const auto realClick = [this, widget] {
+        QTest::mouseClick(main().windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          widget->mapTo(&main(), QPoint(8, 6)));
+    };
+    bool ran = false;
+    QPointer<QWidget> shown;
+    const auto inside = [&] {
+        ran = true;
+        realClick();
+        QCoreApplication::processEvents();
+        if (shown)
+            shown->hide();
+    };
+    const auto find = [&]() -> QWidget * {
+        shown = window == u"frmStudent" ? static_cast<QWidget *>(student())
+                                        : m_program->forms->frmAbout.existing();
+        return shown;
+    };
+    if (window.isEmpty()) {
+        realClick();
+        ran = true;
+    } else {
+        testing::whenActive(find, inside);
+        if (window == u"frmStudent")
+            QTest::mouseClick(main().cmdAdd, Qt::LeftButton);
+        else
+            main().mnuAbout->trigger();
+    }
+    QVERIFY(ran);
+    QVERIFY(!hasEnded());
+    QCOMPARE(list().ListIndex(), blocked ? -1 : 0);
+    QCOMPARE(list().ListCount(), 1);
+    QVERIFY(m_program->services.messages.empty());
 }
 
 void TestWindows::layoutMatchesTheDesign()
