@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
