@@ -1,4 +1,4 @@
-#include "frmAbout.h"
+#include "about/frmAbout.h"
 
 #include <QFont>
 #include <QIcon>

@@ -1,11 +1,12 @@
-#include "frmMain.h"
+#include "app/frmMain.h"
 
-#include "Forms.h"
+#include "app/Forms.h"
 
-#include <conversions.h>
-#include <frmAbout.h>
-#include <frmStudent.h>
-#include <MessageBox.h>
+#include "about/frmAbout.h"
+#include "platform/core/conversions.h"
+#include "platform/services/dispatch.h"
+#include "platform/services/MessageBox.h"
+#include "student_window/frmStudent.h"
 
 #include <QMenu>
 

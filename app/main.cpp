@@ -1,8 +1,8 @@
-#include "Forms.h"
-#include "frmMain.h"
+#include "app/Forms.h"
+#include "app/frmMain.h"
 
-#include <dispatch.h>
-#include <Form.h>
+#include "platform/forms/defaultFont.h"
+#include "platform/services/dispatch.h"
 
 #include <QApplication>
 #include <QIcon>

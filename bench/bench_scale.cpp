@@ -5,10 +5,10 @@
 
 #include "BenchSupport.h"
 
-#include <CStudents.h>
-#include <Forms.h>
-#include <frmMain.h>
-#include <frmStudent.h>
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "records/CStudents.h"
+#include "student_window/frmStudent.h"
 #include <TestSupport.h>
 
 #include <QApplication>

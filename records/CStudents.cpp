@@ -1,7 +1,7 @@
-#include "CStudents.h"
+#include "records/CStudents.h"
 
-#include <conversions.h>
-#include <RuntimeError.h>
+#include "platform/core/conversions.h"
+#include "platform/core/RuntimeError.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
-#include "StudentReport.h"
+#include "reports/StudentReport.h"
 
-#include <MessageBox.h>
-#include <Printer.h>
+#include "platform/services/MessageBox.h"
+#include "platform/services/Printer.h"
 
 using platform::PrintItem;
 

@@ -1,6 +1,9 @@
 #pragma once
 
-#include <controls.h>
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/ListBox.h"
+#include "platform/controls/OptionArray.h"
+#include "platform/controls/SimpleControls.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "frmStudent.h"
+#include "student_window/frmStudent.h"
 
-#include <conversions.h>
-#include <CStudents.h>
-#include <StudentReport.h>
+#include "platform/core/conversions.h"
+#include "records/CStudents.h"
+#include "reports/StudentReport.h"
 
 #include <QMenu>
 #include <QScopeGuard>

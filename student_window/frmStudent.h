@@ -1,7 +1,12 @@
 #pragma once
 
-#include <controls.h>
-#include <Form.h>
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/CommandButton.h"
+#include "platform/controls/Label.h"
+#include "platform/controls/ListBox.h"
+#include "platform/controls/OptionArray.h"
+#include "platform/controls/SimpleControls.h"
+#include "platform/forms/Form.h"
 
 #include <QString>
 

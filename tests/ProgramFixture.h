@@ -4,11 +4,11 @@
 
 #include "TestSupport.h"
 
-#include <CStudents.h>
-#include <Forms.h>
-#include <frmAbout.h>
-#include <frmMain.h>
-#include <frmStudent.h>
+#include "about/frmAbout.h"
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "records/CStudents.h"
+#include "student_window/frmStudent.h"
 
 #include <QCoreApplication>
 

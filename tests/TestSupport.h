@@ -3,10 +3,11 @@
 // Shared helpers for the GUI tests: recorders for the swapped services and a way to act
 // inside a modal window.
 
-#include <dispatch.h>
-#include <Form.h>
-#include <MessageBox.h>
-#include <Printer.h>
+#include "platform/forms/defaultFont.h"
+#include "platform/forms/Form.h"
+#include "platform/services/dispatch.h"
+#include "platform/services/MessageBox.h"
+#include "platform/services/Printer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

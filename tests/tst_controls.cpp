@@ -3,8 +3,14 @@
 
 #include "TestSupport.h"
 
-#include <controls.h>
-#include <Form.h>
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/CommandButton.h"
+#include "platform/controls/Label.h"
+#include "platform/controls/ListBox.h"
+#include "platform/controls/OptionArray.h"
+#include "platform/controls/SimpleControls.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/FormInstance.h"
 
 #include <QAccessible>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
 // Number/text conversions and the keyed collection: the rules every window relies on.
 
-#include <conversions.h>
-#include <KeyedCollection.h>
-#include <RuntimeError.h>
+#include "platform/core/conversions.h"
+#include "platform/core/KeyedCollection.h"
+#include "platform/core/RuntimeError.h"
 
 #include <QLocale>
 #include <QtTest>

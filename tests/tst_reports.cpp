@@ -3,13 +3,18 @@
 
 #include "TestSupport.h"
 
-#include <controls.h>
-#include <CStudents.h>
-#include <Form.h>
-#include <frmStudent.h>
-#include <MessageBox.h>
-#include <PainterPrinter.h>
-#include <StudentReport.h>
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/CommandButton.h"
+#include "platform/controls/Label.h"
+#include "platform/controls/ListBox.h"
+#include "platform/controls/OptionArray.h"
+#include "platform/controls/SimpleControls.h"
+#include "platform/forms/Form.h"
+#include "platform/services/MessageBox.h"
+#include "platform/services/PainterPrinter.h"
+#include "records/CStudents.h"
+#include "reports/StudentReport.h"
+#include "student_window/frmStudent.h"
 
 #include <QAction>
 #include <QProcess>

@@ -1,36 +1,24 @@
 #pragma once
 
-#include "dispatch.h"
+#include "platform/forms/twips.h"
 
 #include <QPointer>
+#include <QPushButton>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 #include <initializer_list>
-#include <memory>
 #include <vector>
 
 class QAction;
 class QEventLoop;
 class QMenu;
 class QMenuBar;
-class QPushButton;
 class QVBoxLayout;
 
 namespace platform {
-
-class CommandButton;
-
-// 1440 twips to the inch, 15 to a logical pixel; Qt scales logical pixels for high DPI.
-constexpr int TwipsPerPixel = 15;
-int twipsToPixels(int twips);
-QRect twipsRect(int left, int top, int width, int height);
-
-// The toolkit's default font for every window and control: MS Sans Serif 8.25 pt, or the
-// closest sans serif of that size where it is missing. Call once after QApplication exists.
-void installDefaultFont();
 
 enum class BorderStyle {
     Sizable,     // resizable, minimise, maximise and close boxes
@@ -77,8 +65,8 @@ public:
     bool isUnloaded() const { return m_unloaded; }
     bool isShowingModally() const { return m_modalLoop != nullptr; }
 
-    void setDefaultButton(CommandButton *button);
-    CommandButton *defaultButton() const { return m_defaultButton; }
+    void setDefaultButton(QPushButton *button);
+    QPushButton *defaultButton() const { return m_defaultButton; }
     // Focus order, first to last; controls that take no focus are skipped.
     void setTabOrder(std::initializer_list<QWidget *> order);
 
@@ -114,42 +102,12 @@ private:
     QVBoxLayout *m_layout = nullptr;
     QWidget *m_client = nullptr;
     QMenuBar *m_menuBar = nullptr;
-    QPointer<CommandButton> m_defaultButton;
+    QPointer<QPushButton> m_defaultButton;
     std::vector<QPointer<QWidget>> m_tabOrder;
     QEventLoop *m_modalLoop = nullptr;
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_placed = false;
-};
-
-// The one instance of a window: created (and loaded) on first use, dropped by Unload, so the
-// next use creates a fresh one.
-template <typename T> class FormInstance
-{
-public:
-    using Factory = std::function<std::unique_ptr<T>()>;
-
-    explicit FormInstance(Factory factory) : m_factory(std::move(factory)) {}
-    ~FormInstance() { delete m_form.data(); }
-    Q_DISABLE_COPY_MOVE(FormInstance)
-
-    T &get()
-    {
-        if (!isLoaded()) {
-            m_form = m_factory().release();
-            m_form->Load();
-        }
-        return *m_form;
-    }
-    T &operator*() { return get(); }
-    T *operator->() { return &get(); }
-    bool isLoaded() const { return m_form && !m_form->isUnloaded(); }
-    // The live window without creating one.
-    T *existing() const { return isLoaded() ? m_form.data() : nullptr; }
-
-private:
-    Factory m_factory;
-    QPointer<T> m_form;
 };
 
 } // namespace platform

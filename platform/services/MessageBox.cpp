@@ -1,4 +1,4 @@
-#include "MessageBox.h"
+#include "platform/services/MessageBox.h"
 
 #include <QMessageBox>
 

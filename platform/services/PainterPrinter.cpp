@@ -1,6 +1,6 @@
-#include "PainterPrinter.h"
+#include "platform/services/PainterPrinter.h"
 
-#include "RuntimeError.h"
+#include "platform/core/RuntimeError.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>

@@ -1,6 +1,6 @@
-#include "conversions.h"
+#include "platform/core/conversions.h"
 
-#include "RuntimeError.h"
+#include "platform/core/RuntimeError.h"
 
 #include <charconv>
 #include <clocale>

@@ -1,6 +1,6 @@
-#include "Printer.h"
+#include "platform/services/Printer.h"
 
-#include "PainterPrinter.h"
+#include "platform/services/PainterPrinter.h"
 
 namespace platform {
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QLabel>
+#include <QString>
+
+namespace platform {
+
+// Label; an access key in its caption moves the focus to its partner control.
+class Label : public QLabel
+{
+    Q_OBJECT
+
+public:
+    Label(QWidget *parent, const QString &name, const QString &caption, QRect twips,
+          Qt::Alignment alignment = Qt::AlignLeft, QWidget *partner = nullptr);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void fitToCaption();
+
+    QRect m_designRect;
+};
+
+} // namespace platform
