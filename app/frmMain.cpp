@@ -3,9 +3,9 @@
 #include "app/Forms.h"
 
 #include "about/frmAbout.h"
-#include "platform/core/conversions.h"
 #include "platform/services/dispatch.h"
 #include "platform/services/MessageBox.h"
+#include "records/StudentCode.h"
 #include "student_window/frmStudent.h"
 
 #include <QMenu>
@@ -86,7 +86,8 @@ void frmMain::ShowSelectedStudent(const QString &strNoSelection, const QString &
         return;
     }
     // Key before Action, both before the show: the window reads them when it activates.
-    m_forms.frmStudent->setKey(signedDecimal(lstStudent->ItemData(lstStudent->ListIndex())));
+    m_forms.frmStudent->setKey(
+        StudentCode::fromNumber(lstStudent->ItemData(lstStudent->ListIndex())));
     m_forms.frmStudent->setAction(strAction);
     m_forms.frmStudent->Show(ShowMode::Modal);
 }

@@ -1,5 +1,6 @@
 #include "app/Forms.h"
 #include "app/frmMain.h"
+#include "application.h"
 
 #include "platform/forms/defaultFont.h"
 #include "platform/services/dispatch.h"
@@ -11,10 +12,11 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Student Information"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
+    QApplication::setApplicationName(application::title());
+    QApplication::setApplicationVersion(application::version());
+    QApplication::setOrganizationName(application::organisation());
     // Lets desktop shells match the window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.margaretellis.StudentInformation"));
+    QGuiApplication::setDesktopFileName(application::desktopFileName());
     platform::installDefaultFont();
     // The main window's close box and Exit end the program, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,9 +1,23 @@
 #include "records/CStudents.h"
 
-#include "platform/core/conversions.h"
 #include "platform/core/RuntimeError.h"
+#include "records/StudentCode.h"
 
 #include <limits>
+
+namespace {
+
+// The collection only knows keys; the user reads about students.
+void requireStudent(const CStudents::Collection &students, const QString &key)
+{
+    if (!students.contains(key))
+        throw platform::RuntimeError(
+            platform::ErrorKind::KeyNotFound,
+            QStringLiteral("The student record was not found: no entry has the key \"%1\".")
+                .arg(key));
+}
+
+} // namespace
 
 void CStudents::Class_Initialize()
 {
@@ -33,11 +47,13 @@ void CStudents::Add(QString strStudentName, std::int16_t intUnitsCompleted,
 
 void CStudents::Remove(QString strKey)
 {
+    requireStudent(*mcolStudents, strKey);
     mcolStudents->remove(strKey);
 }
 
 std::shared_ptr<CStudent> CStudents::Item(QString strKey) const
 {
+    requireStudent(*mcolStudents, strKey);
     return mcolStudents->item(strKey);
 }
 
@@ -46,7 +62,7 @@ QString CStudents::NextStudentCode()
     if (mintLastCode == std::numeric_limits<std::int16_t>::max())
         throw platform::RuntimeError::overflow();
     ++mintLastCode;
-    return platform::signedDecimal(mintLastCode);
+    return StudentCode::fromNumber(mintLastCode);
 }
 
 std::int32_t CStudents::Count() const

@@ -3,6 +3,8 @@
 #include "platform/services/MessageBox.h"
 #include "platform/services/Printer.h"
 
+#include "application.h"
+
 using platform::PrintItem;
 
 namespace reports {
@@ -39,7 +41,7 @@ void showEntryError(const QString &prompt)
 
 QString authorName()
 {
-    return QStringLiteral("Margaret Ellis");
+    return application::author();
 }
 
 void PrintStudent(const StudentFields &f)

@@ -2,6 +2,7 @@
 
 #include "platform/core/conversions.h"
 #include "records/CStudents.h"
+#include "records/StudentCode.h"
 #include "reports/StudentReport.h"
 
 #include <QMenu>
@@ -159,7 +160,7 @@ void frmStudent::cmdAction_Click()
         auto takeBack = qScopeGuard([this, listed] { m_lstStudent.RemoveItem(listed); });
 
         const QString code = mStudents->NextStudentCode();
-        m_lstStudent.setItemData(m_lstStudent.NewIndex(), roundToInt32(leadingNumber(code)));
+        m_lstStudent.setItemData(m_lstStudent.NewIndex(), StudentCode::toNumber(code));
 
         const QString studentName = txtName->Text();
         const double units = leadingNumber(txtUnits->Text());

@@ -88,10 +88,9 @@ private:
     {
         const auto found = m_index.constFind(key);
         if (found == m_index.cend())
-            throw RuntimeError(ErrorKind::KeyNotFound,
-                               QStringLiteral("The student record was not found: no entry has the "
-                                              "key \"%1\".")
-                                   .arg(key));
+            throw RuntimeError(
+                ErrorKind::KeyNotFound,
+                QStringLiteral("No element of this collection has the key \"%1\".").arg(key));
         return found.value();
     }
 

@@ -1,5 +1,7 @@
 #include "platform/services/MessageBox.h"
 
+#include "application.h"
+
 #include <QMessageBox>
 
 namespace platform {
@@ -16,7 +18,7 @@ std::unique_ptr<MessageBoxService> &current()
 
 QString applicationTitle()
 {
-    return QStringLiteral("Student Information");
+    return application::title();
 }
 
 void ScreenMessageBox::show(const QString &prompt, const QString &title)
