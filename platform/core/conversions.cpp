@@ -3,11 +3,10 @@
 #include "platform/core/RuntimeError.h"
 
 #include <charconv>
-#include <clocale>
 #include <cmath>
-#include <cstdlib>
-#include <locale.h>
+#include <limits>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -60,6 +59,48 @@ qsizetype numberLength(QStringView text, qsizetype start)
     return i - start;
 }
 
+// A number beyond a double's range is too large (infinity) or too small (zero); the decimal
+// exponent of its first significant digit says which, since the range ends far from 10^0.
+double beyondRange(std::string_view number)
+{
+    std::size_t i = 0;
+    const bool negative = number[i] == '-';
+    if (number[i] == '-' || number[i] == '+')
+        ++i;
+    constexpr long long Limit = std::numeric_limits<int>::max();
+    long long magnitude = 0;
+    bool significant = false;
+    for (; i < number.size() && number[i] != '.' && number[i] != 'e' && number[i] != 'E'; ++i) {
+        significant = significant || number[i] != '0';
+        if (significant)
+            magnitude = std::min(magnitude + 1, Limit);
+    }
+    if (i < number.size() && number[i] == '.') {
+        for (++i; i < number.size() && number[i] != 'e' && number[i] != 'E'; ++i) {
+            if (significant)
+                break;
+            if (number[i] != '0')
+                significant = true;
+            else
+                magnitude = std::max(magnitude - 1, -Limit);
+        }
+        while (i < number.size() && number[i] != 'e' && number[i] != 'E')
+            ++i;
+    }
+    if (i < number.size()) {
+        ++i;
+        const bool negativeExponent = number[i] == '-';
+        if (number[i] == '-' || number[i] == '+')
+            ++i;
+        long long exponent = 0;
+        for (; i < number.size(); ++i)
+            exponent = std::min(exponent * 10 + (number[i] - '0'), Limit);
+        magnitude += negativeExponent ? -exponent : exponent;
+    }
+    const double value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -value : value;
+}
+
 double parseNumber(QStringView number)
 {
     std::string ascii;
@@ -73,12 +114,9 @@ double parseNumber(QStringView number)
         ++first;
     double value = 0.0;
     const auto result = std::from_chars(first, last, value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Beyond double's range: strtod in the C locale gives the infinity or zero that the
-        // rounding then accepts or rejects.
-        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-        return strtod_l(ascii.c_str(), nullptr, cLocale);
-    }
+    // The rounding then accepts the zero or rejects the infinity.
+    if (result.ec == std::errc::result_out_of_range)
+        return beyondRange(ascii);
     return value;
 }
 
