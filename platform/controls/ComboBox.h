@@ -39,6 +39,7 @@ public:
     ListBox *listPart() const { return m_list; }
 
 protected:
+    // A line edit ignores Up and Down; here they move through the list.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -22,11 +22,6 @@ void CommandButton::setCaption(const QString &caption)
     update();
 }
 
-QSize CommandButton::sizeHint() const
-{
-    return size();
-}
-
 void CommandButton::paintEvent(QPaintEvent *)
 {
     QStylePainter painter(this);

@@ -15,10 +15,10 @@ public:
     QString Caption() const { return text(); }
     void setCaption(const QString &caption);
 
-    QSize sizeHint() const override;
-
 protected:
+    // QPushButton never wraps its caption; this one takes a second line when it must.
     void paintEvent(QPaintEvent *event) override;
+    // Qt presses a focused button on Enter only when it may become the default one.
     void keyPressEvent(QKeyEvent *event) override;
 };
 

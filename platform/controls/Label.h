@@ -15,6 +15,7 @@ public:
           Qt::Alignment alignment = Qt::AlignLeft, QWidget *partner = nullptr);
 
 protected:
+    // Qt keeps a placed label's size when the font changes; the caption must stay whole.
     void changeEvent(QEvent *event) override;
 
 private:

@@ -54,6 +54,8 @@ Q_SIGNALS:
     void entryPressed(int index);
 
 protected:
+    // A scroll area draws no entries and answers no keys or clicks of its own: these do what
+    // QListView would, on the block storage.
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;

@@ -11,32 +11,19 @@
 namespace platform {
 
 OptionButton::OptionButton(OptionArray &array, int index, QWidget *parent, const QString &caption,
-                           QRect twips)
+                           QRect geometry)
     : QRadioButton(caption, parent), m_array(array), m_index(index)
 {
-    place(this, array.name() + QStringLiteral("_%1").arg(index), twips);
+    place(this, array.name() + QStringLiteral("_%1").arg(index), geometry);
     fitCaption(this);
-    // Left auto-exclusive: screen readers announce a non-exclusive one as a check box.
-    connect(this, &QAbstractButton::clicked, this,
-            [this] { dispatch([this] { m_array.select(m_index); }); });
 }
 
 void OptionButton::setValue(bool value)
 {
-    if (value) {
+    if (value)
         m_array.select(m_index);
-    } else {
-        // The checked button of an exclusive set refuses to go off; all of them may be off.
-        setAutoExclusive(false);
-        setChecked(false);
-        setAutoExclusive(true);
-    }
-}
-
-void OptionButton::nextCheckState()
-{
-    // A click always selects, never clears.
-    setChecked(true);
+    else
+        m_array.deselect(m_index);
 }
 
 void OptionButton::keyPressEvent(QKeyEvent *event)
@@ -51,26 +38,36 @@ void OptionButton::keyPressEvent(QKeyEvent *event)
         return;
     }
     const int count = m_array.count();
-    const int next = (m_index + step + count) % count;
-    OptionButton &target = m_array[next];
+    OptionButton &target = m_array[(m_index + step + count) % count];
     target.setFocus(Qt::TabFocusReason);
     target.click();
     event->accept();
 }
 
-OptionButton *OptionArray::add(QWidget *parent, const QString &caption, QRect twips)
+OptionArray::OptionArray(QString name) : m_name(std::move(name))
 {
-    auto *button = new OptionButton(*this, count(), parent, caption, twips);
-    m_buttons.push_back(button);
+    // Screen readers announce a radio button that is not auto-exclusive as a check box, so the
+    // buttons stay auto-exclusive; in a group, the group decides.
+    m_group.setExclusive(true);
+    QObject::connect(&m_group, &QButtonGroup::idClicked, &m_group,
+                     [this](int index) { dispatch([this, index] { select(index); }); });
+}
+
+OptionButton *OptionArray::add(QWidget *parent, const QString &caption, QRect geometry)
+{
+    const int index = count();
+    auto *button = new OptionButton(*this, index, parent, caption, geometry);
+    m_group.addButton(button, index);
     return button;
 }
 
 OptionButton &OptionArray::operator[](int index) const
 {
-    if (index < 0 || index >= count())
+    auto *button = static_cast<OptionButton *>(m_group.button(index));
+    if (!button)
         throw RuntimeError::invalidArgument(
             QStringLiteral("control array element %1 does not exist").arg(index));
-    return *m_buttons[static_cast<std::size_t>(index)];
+    return *button;
 }
 
 void OptionArray::setClickHandler(std::function<void(std::int16_t)> handler)
@@ -80,10 +77,17 @@ void OptionArray::setClickHandler(std::function<void(std::int16_t)> handler)
 
 void OptionArray::select(int index)
 {
-    for (int i = 0; i < count(); ++i)
-        m_buttons[static_cast<std::size_t>(i)]->setChecked(i == index);
+    (*this)[index].setChecked(true);
     if (m_click)
         m_click(static_cast<std::int16_t>(index));
+}
+
+void OptionArray::deselect(int index)
+{
+    OptionButton &button = (*this)[index];
+    m_group.setExclusive(false);
+    button.setChecked(false);
+    m_group.setExclusive(true);
 }
 
 } // namespace platform

@@ -3,22 +3,20 @@
 #include "platform/controls/placement.h"
 #include "platform/core/RuntimeError.h"
 
-#include <QPainter>
-
 #include <limits>
 
 namespace platform {
 
-TextBox::TextBox(QWidget *parent, const QString &name, QRect twips) : QLineEdit(parent)
+TextBox::TextBox(QWidget *parent, const QString &name, QRect geometry) : QLineEdit(parent)
 {
-    place(this, name, twips);
+    place(this, name, geometry);
     setMaxLength(std::numeric_limits<int>::max());
 }
 
-CheckBox::CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect twips)
+CheckBox::CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
     : QCheckBox(caption, parent)
 {
-    place(this, name, twips);
+    place(this, name, geometry);
     fitCaption(this);
 }
 
@@ -52,31 +50,16 @@ void CheckBox::nextCheckState()
     setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
 }
 
-Frame::Frame(QWidget *parent, const QString &name, const QString &caption, QRect twips)
+Frame::Frame(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
     : QGroupBox(caption, parent)
 {
-    place(this, name, twips);
-    setFlat(false);
+    place(this, name, geometry);
 }
 
-Image::Image(QWidget *parent, const QString &name, QRect twips) : QWidget(parent)
+Image::Image(QWidget *parent, const QString &name, QRect geometry) : QLabel(parent)
 {
-    place(this, name, twips);
-}
-
-void Image::setPicture(const QPixmap &picture)
-{
-    m_picture = picture;
-    update();
-}
-
-void Image::paintEvent(QPaintEvent *)
-{
-    if (m_picture.isNull())
-        return;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawPixmap(rect(), m_picture);
+    place(this, name, geometry);
+    setScaledContents(true);
 }
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QString>
@@ -16,7 +17,7 @@ class TextBox : public QLineEdit
     Q_OBJECT
 
 public:
-    TextBox(QWidget *parent, const QString &name, QRect twips);
+    TextBox(QWidget *parent, const QString &name, QRect geometry);
     QString Text() const { return text(); }
     void setText(const QString &value) { QLineEdit::setText(value); }
     void SetFocus() { setFocus(Qt::OtherFocusReason); }
@@ -28,12 +29,14 @@ class CheckBox : public QCheckBox
     Q_OBJECT
 
 public:
-    CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect twips);
+    CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect geometry);
     int Value() const;
     void setValue(int value);
 
 protected:
+    // Qt's tristate box takes the user through grayed as well; here a click only toggles.
     void nextCheckState() override;
+    // Qt answers only on the box and the caption; here the whole control does.
     bool hitButton(const QPoint &position) const override { return rect().contains(position); }
 };
 
@@ -43,24 +46,18 @@ class Frame : public QGroupBox
     Q_OBJECT
 
 public:
-    Frame(QWidget *parent, const QString &name, const QString &caption, QRect twips);
+    Frame(QWidget *parent, const QString &name, const QString &caption, QRect geometry);
 };
 
-// Image that draws its picture stretched to the whole control.
-class Image : public QWidget
+// Image: its picture stretched to the whole control.
+class Image : public QLabel
 {
     Q_OBJECT
 
 public:
-    Image(QWidget *parent, const QString &name, QRect twips);
-    void setPicture(const QPixmap &picture);
-    const QPixmap &picture() const { return m_picture; }
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QPixmap m_picture;
+    Image(QWidget *parent, const QString &name, QRect geometry);
+    void setPicture(const QPixmap &picture) { setPixmap(picture); }
+    QPixmap picture() const { return pixmap(); }
 };
 
 } // namespace platform

@@ -89,8 +89,11 @@ protected:
     // The close box with CloseAction::Custom.
     virtual void closeBoxPressed() {}
 
+    // Outside QDialog, Qt gives Enter to no default button; here it does, and Esc does nothing.
     void keyPressEvent(QKeyEvent *event) override;
+    // Qt closes (or hides) the window; here the window's close action decides.
     void closeEvent(QCloseEvent *event) override;
+    // A modal show has its own event loop, which Qt would not end when the window hides.
     void hideEvent(QHideEvent *event) override;
 
 private:
