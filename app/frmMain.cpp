@@ -31,20 +31,20 @@ frmMain::frmMain(Forms &forms)
       m_forms(forms)
 {
     setObjectName(QStringLiteral("frmMain"));
-    QWidget *c = client();
-    cmdAdd = new CommandButton(c, QStringLiteral("cmdAdd"), QStringLiteral("&Add a New Student"),
+    QWidget *area = client();
+    cmdAdd = new CommandButton(area, QStringLiteral("cmdAdd"), QStringLiteral("&Add a New Student"),
                                twipsRect(4080, 240, 1215, 495));
     cmdRemove =
-        new CommandButton(c, QStringLiteral("cmdRemove"), QStringLiteral("&Remove a Student"),
+        new CommandButton(area, QStringLiteral("cmdRemove"), QStringLiteral("&Remove a Student"),
                           twipsRect(4080, 960, 1215, 495));
     cmdDisplay =
-        new CommandButton(c, QStringLiteral("cmdDisplay"), QStringLiteral("&Display a student"),
+        new CommandButton(area, QStringLiteral("cmdDisplay"), QStringLiteral("&Display a student"),
                           twipsRect(4080, 1680, 1215, 495));
-    cmdExit = new CommandButton(c, QStringLiteral("cmdExit"), QStringLiteral("E&xit"),
+    cmdExit = new CommandButton(area, QStringLiteral("cmdExit"), QStringLiteral("E&xit"),
                                 twipsRect(4080, 2400, 1215, 495));
-    lstStudent = new ListBox(c, QStringLiteral("lstStudent"), twipsRect(840, 480, 2655, 840),
+    lstStudent = new ListBox(area, QStringLiteral("lstStudent"), twipsRect(840, 480, 2655, 840),
                              Sorting::Sorted);
-    Label1 = new Label(c, QStringLiteral("Label1"), QStringLiteral("Students:"),
+    Label1 = new Label(area, QStringLiteral("Label1"), QStringLiteral("Students:"),
                        twipsRect(840, 240, 2175, 255));
     lstStudent->setAccessibleName(QStringLiteral("Students"));
     setTabOrder({cmdAdd, cmdRemove, cmdDisplay, cmdExit, lstStudent, Label1});

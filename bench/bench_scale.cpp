@@ -71,7 +71,7 @@ public:
     int stored() const
     {
         const frmStudent *window = m_forms.frmStudent.existing();
-        return window && window->students() ? window->students()->Count() : 0;
+        return window && testing::students(*window) ? testing::students(*window)->Count() : 0;
     }
 
     Timing add(const QString &name)

@@ -34,7 +34,8 @@ void CStudents::Add(QString strStudentName, std::int16_t intUnitsCompleted,
                     QString strDeansList, QString strStudentCode)
 {
     auto student = std::make_shared<CStudent>();
-    // DeansList is set before School, unlike the order of the arguments.
+    // The record is filled in its own fixed order, DeansList before School, whatever the order
+    // in which the arguments arrive.
     student->setStudentCode(std::move(strStudentCode));
     student->setStudentName(std::move(strStudentName));
     student->setUnitsCompleted(intUnitsCompleted);

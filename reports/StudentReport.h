@@ -24,10 +24,10 @@ struct StudentFields
 // The author named at the head of the school list.
 QString authorName();
 
-// Checks the entries, then prints the student's details (the body of mnuPrintStudent_Click).
+// Checks the entries, then prints the student's details; the Print Student menu item runs it.
 void PrintStudent(const StudentFields &fields);
 
-// Prints every school of the combo box's list (the body of mnuPrintSchools_Click).
+// Prints every school of the combo box's list; the Print Schools menu item runs it.
 void PrintSchools(platform::ComboBox &cboSchool);
 
 } // namespace reports

@@ -16,6 +16,10 @@
 class CStudents;
 class QAction;
 
+namespace testing {
+class StudentWindowProbe;
+}
+
 // The window through which a student is added, displayed or removed; owns the records.
 class frmStudent : public platform::Form
 {
@@ -28,10 +32,6 @@ public:
 
     void setKey(const QString &strKey);
     void setAction(const QString &strAction);
-
-    // Read-only views for tests and the model check.
-    const CStudents *students() const { return mStudents.get(); }
-    std::int16_t selectedLevel() const { return mintSelectedLevel; }
 
     platform::TextBox *txtName;
     platform::Frame *fraGrade;
@@ -56,6 +56,9 @@ protected:
     void Form_Unload(int &Cancel) override;
 
 private:
+    // Tests read the records and the selected level through it.
+    friend class testing::StudentWindowProbe;
+
     void optLevel_Click(std::int16_t Index);
     void cmdAction_Click();
     void cmdCancel_Click();

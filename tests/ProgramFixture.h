@@ -41,7 +41,7 @@ public:
     frmAbout *about() const { return forms->frmAbout.existing(); }
     std::shared_ptr<CStudent> record(int code) const
     {
-        return student()->students()->Item(QLatin1Char(' ') + QString::number(code));
+        return testing::students(*student())->Item(QLatin1Char(' ') + QString::number(code));
     }
 
     // Declared first: the recorders outlive the windows.

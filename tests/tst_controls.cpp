@@ -404,13 +404,13 @@ void TestControls::comboSelection()
 
     combo.setListIndex(-1);
     QCOMPARE(combo.Text(), QString());
-    QTest::keyClicks(combo.editField(), u"Franklin"_s);
+    QTest::keyClicks(testing::editField(combo), u"Franklin"_s);
     QCOMPARE(combo.ListIndex(), 0);
-    QTest::keyClicks(combo.editField(), u" East"_s);
+    QTest::keyClicks(testing::editField(combo), u" East"_s);
     QCOMPARE(combo.ListIndex(), -1);
     QCOMPARE(combo.Text(), u"Franklin East"_s);
 
-    ListBox *list = combo.listPart();
+    ListBox *list = testing::listPart(combo);
     const QRect third = list->entryRect(2);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
     QCOMPARE(combo.ListIndex(), 2);
@@ -418,7 +418,7 @@ void TestControls::comboSelection()
 
     combo.setListIndex(0);
     QCOMPARE(combo.Text(), u"Franklin"_s);
-    QTest::keyClick(combo.editField(), Qt::Key_Down);
+    QTest::keyClick(testing::editField(combo), Qt::Key_Down);
     QCOMPARE(combo.Text(), u"Midtown"_s);
 }
 

@@ -301,7 +301,7 @@ void TestKeyboard::wholeSessionByKeyboard()
     QCOMPARE(shownName, u"Ann Lee"_s);
     QCOMPARE(list().ListCount(), 1);
     QCOMPARE(list().List(0), u"Bob Ray"_s);
-    QCOMPARE(student()->students()->Count(), 1);
+    QCOMPARE(testing::students(*student())->Count(), 1);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, record(1));
 
     // About: Alt+H opens the Help menu, A the box; Esc leaves it open, Enter presses OK.

@@ -133,7 +133,7 @@ void TestWindows::add(const Entry &e)
                               QTest::mouseClick(&w.optLevel[e.grade], Qt::LeftButton);
                           if (e.major >= 0)
                               w.lstMajor->setListIndex(e.major);
-                          QTest::keyClicks(w.cboSchool->editField(), e.school);
+                          QTest::keyClicks(testing::editField(*w.cboSchool), e.school);
                           if (e.deans)
                               QTest::mouseClick(w.chkDeans, Qt::LeftButton);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
@@ -160,9 +160,9 @@ void TestWindows::firstAddGetsCodeOne()
     QVERIFY(!student()->isVisible());
     const auto ann = record(1);
     QCOMPARE(ann->StudentCode(), u" 1"_s);
-    QCOMPARE(student()->students()->Count(), 1);
+    QCOMPARE(testing::students(*student())->Count(), 1);
     // The key is built with its leading blank; the digits alone find nothing.
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, student()->students()->Item(u"1"_s));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, testing::students(*student())->Item(u"1"_s));
 }
 
 void TestWindows::unitsAreRounded_data()
@@ -258,7 +258,7 @@ void TestWindows::sameNamesAreToldApartByItemData()
     QCOMPARE(list().ListCount(), 1);
     QCOMPARE(list().ItemData(0), 1);
     QCOMPARE(int(record(1)->UnitsCompleted()), 10);
-    QCOMPARE(student()->students()->Count(), 1);
+    QCOMPARE(testing::students(*student())->Count(), 1);
 }
 
 void TestWindows::displayShowsEveryFieldWithoutLeftovers()
@@ -328,7 +328,7 @@ void TestWindows::removeDeletesExactlyTheSelected()
     QCOMPARE(list().ItemData(0), 1);
     QCOMPARE(list().List(1), u"Cy"_s);
     QCOMPARE(list().ItemData(1), 3);
-    QVERIFY(!student()->students()->Item(u" 1"_s)->StudentName().isEmpty());
+    QVERIFY(!testing::students(*student())->Item(u" 1"_s)->StudentName().isEmpty());
     QVERIFY_THROWS_EXCEPTION(RuntimeError, record(2));
 }
 
@@ -359,7 +359,7 @@ void TestWindows::cancelStoresNothing()
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
                       [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
     QCOMPARE(list().ListCount(), 1);
-    QCOMPARE(student()->students()->Count(), 1);
+    QCOMPARE(testing::students(*student())->Count(), 1);
 }
 
 void TestWindows::unknownModeSetsNothingUp()
@@ -567,7 +567,7 @@ void TestWindows::failedAddIsTakenBack()
                           QCOMPARE(w.txtUnits->Text(), units);
                           QCOMPARE(list().ListCount(), 1);
                           QCOMPARE(list().ListIndex(), 0);
-                          QCOMPARE(w.students()->Count(), 1);
+                          QCOMPARE(testing::students(w)->Count(), 1);
                           w.txtUnits->clear();
                           QTest::keyClicks(w.txtUnits, u"12"_s);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);

@@ -9,11 +9,11 @@
 
 namespace platform {
 
-ComboBox::ComboBox(QWidget *parent, const QString &name, QRect twips, Sorting sorting)
+ComboBox::ComboBox(QWidget *parent, const QString &name, QRect geometry, Sorting sorting)
     : QWidget(parent), m_edit(new QLineEdit(this)),
       m_list(new ListBox(this, name + QStringLiteral("_list"), QRect(), sorting))
 {
-    place(this, name, twips);
+    place(this, name, geometry);
     m_edit->setObjectName(name + QStringLiteral("_edit"));
     m_edit->setMaxLength(std::numeric_limits<int>::max());
     const int editHeight = std::min(height(), m_edit->sizeHint().height());

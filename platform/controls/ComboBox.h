@@ -16,7 +16,7 @@ class ComboBox : public QWidget
     Q_OBJECT
 
 public:
-    ComboBox(QWidget *parent, const QString &name, QRect twips, Sorting sorting);
+    ComboBox(QWidget *parent, const QString &name, QRect geometry, Sorting sorting);
 
     QString Text() const { return m_edit->text(); }
     // Shows the text and selects the entry exactly equal to it, or none.
@@ -34,9 +34,6 @@ public:
 
     // Screen readers announce the edit field and the list by this name.
     void setAccessibleNames(const QString &name);
-
-    QLineEdit *editField() const { return m_edit; }
-    ListBox *listPart() const { return m_list; }
 
 protected:
     // A line edit ignores Up and Down; here they move through the list.

@@ -9,10 +9,10 @@
 namespace platform {
 
 CommandButton::CommandButton(QWidget *parent, const QString &name, const QString &caption,
-                             QRect twips)
+                             QRect geometry)
     : QPushButton(caption, parent)
 {
-    place(this, name, twips);
+    place(this, name, geometry);
     setAutoDefault(false);
 }
 

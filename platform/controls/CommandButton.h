@@ -11,7 +11,7 @@ class CommandButton : public QPushButton
     Q_OBJECT
 
 public:
-    CommandButton(QWidget *parent, const QString &name, const QString &caption, QRect twips);
+    CommandButton(QWidget *parent, const QString &name, const QString &caption, QRect geometry);
     QString Caption() const { return text(); }
     void setCaption(const QString &caption);
 

@@ -6,11 +6,11 @@
 
 namespace platform {
 
-Label::Label(QWidget *parent, const QString &name, const QString &caption, QRect twips,
+Label::Label(QWidget *parent, const QString &name, const QString &caption, QRect geometry,
              Qt::Alignment alignment, QWidget *partner)
     : QLabel(parent)
 {
-    place(this, name, twips);
+    place(this, name, geometry);
     setTextFormat(Qt::PlainText);
     setAlignment(alignment | Qt::AlignTop);
     if (partner) {
@@ -21,7 +21,7 @@ Label::Label(QWidget *parent, const QString &name, const QString &caption, QRect
     } else {
         setText(withoutAccessKey(caption));
     }
-    m_designRect = twips;
+    m_designRect = geometry;
     fitToCaption();
 }
 

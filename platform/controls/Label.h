@@ -11,7 +11,7 @@ class Label : public QLabel
     Q_OBJECT
 
 public:
-    Label(QWidget *parent, const QString &name, const QString &caption, QRect twips,
+    Label(QWidget *parent, const QString &name, const QString &caption, QRect geometry,
           Qt::Alignment alignment = Qt::AlignLeft, QWidget *partner = nullptr);
 
 protected:

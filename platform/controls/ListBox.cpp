@@ -38,7 +38,7 @@ QStyleOptionViewItem entryOption(const QWidget *list)
 
 } // namespace
 
-ListBox::ListBox(QWidget *parent, const QString &name, QRect twips, Sorting sorting)
+ListBox::ListBox(QWidget *parent, const QString &name, QRect geometry, Sorting sorting)
     : QAbstractScrollArea(parent), m_entries(std::make_unique<ListEntries>()), m_sorting(sorting)
 {
     static const bool accessible = [] {
@@ -46,7 +46,7 @@ ListBox::ListBox(QWidget *parent, const QString &name, QRect twips, Sorting sort
         return true;
     }();
     Q_UNUSED(accessible);
-    place(this, name, twips);
+    place(this, name, geometry);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

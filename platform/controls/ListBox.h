@@ -20,7 +20,7 @@ class ListBox : public QAbstractScrollArea
     Q_OBJECT
 
 public:
-    ListBox(QWidget *parent, const QString &name, QRect twips, Sorting sorting);
+    ListBox(QWidget *parent, const QString &name, QRect geometry, Sorting sorting);
     ~ListBox() override;
     Q_DISABLE_COPY_MOVE(ListBox)
 

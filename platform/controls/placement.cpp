@@ -4,10 +4,10 @@
 
 namespace platform {
 
-void place(QWidget *widget, const QString &name, QRect twips)
+void place(QWidget *widget, const QString &name, QRect geometry)
 {
     widget->setObjectName(name);
-    widget->setGeometry(twips);
+    widget->setGeometry(geometry);
 }
 
 void fitCaption(QWidget *widget)

@@ -12,13 +12,13 @@ namespace platform {
 
 namespace {
 
-bool isBlank(QChar c)
+bool isBlank(QChar character)
 {
-    return c == u' ' || c == u'\t';
+    return character == u' ' || character == u'\t';
 }
-bool isDigit(QChar c)
+bool isDigit(QChar character)
 {
-    return c >= u'0' && c <= u'9';
+    return character >= u'0' && character <= u'9';
 }
 
 // Length of the number at the start of text (from position start), or 0 if none.
@@ -27,34 +27,34 @@ bool isDigit(QChar c)
 qsizetype numberLength(QStringView text, qsizetype start)
 {
     qsizetype i = start;
-    const qsizetype n = text.size();
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+    const qsizetype size = text.size();
+    if (i < size && (text[i] == u'+' || text[i] == u'-'))
         ++i;
     qsizetype digits = 0;
-    while (i < n && isDigit(text[i])) {
+    while (i < size && isDigit(text[i])) {
         ++i;
         ++digits;
     }
-    if (i < n && text[i] == u'.') {
+    if (i < size && text[i] == u'.') {
         ++i;
-        while (i < n && isDigit(text[i])) {
+        while (i < size && isDigit(text[i])) {
             ++i;
             ++digits;
         }
     }
     if (digits == 0)
         return 0;
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        qsizetype j = i + 1;
-        if (j < n && (text[j] == u'+' || text[j] == u'-'))
-            ++j;
+    if (i < size && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype position = i + 1;
+        if (position < size && (text[position] == u'+' || text[position] == u'-'))
+            ++position;
         qsizetype expDigits = 0;
-        while (j < n && isDigit(text[j])) {
-            ++j;
+        while (position < size && isDigit(text[position])) {
+            ++position;
             ++expDigits;
         }
         if (expDigits > 0)
-            i = j;
+            i = position;
     }
     return i - start;
 }
@@ -105,8 +105,8 @@ double parseNumber(QStringView number)
 {
     std::string ascii;
     ascii.reserve(static_cast<std::size_t>(number.size()));
-    for (QChar c : number)
-        ascii.push_back(static_cast<char>(c.unicode()));
+    for (QChar character : number)
+        ascii.push_back(static_cast<char>(character.unicode()));
     const char *first = ascii.data();
     const char *last = ascii.data() + ascii.size();
     // from_chars rejects a leading '+'.

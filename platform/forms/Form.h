@@ -52,7 +52,8 @@ public:
     ~Form() override;
     Q_DISABLE_COPY_MOVE(Form)
 
-    // Parent of the window's controls; positions inside it are the twip positions.
+    // Parent of the window's controls, which are placed in it at their twip positions converted
+    // to pixels (twipsRect).
     QWidget *client() const { return m_client; }
 
     // Runs Form_Load once; the owner calls it right after creating the window.
