@@ -21,42 +21,47 @@ bool isDigit(QChar character)
     return character >= u'0' && character <= u'9';
 }
 
+bool isSign(QChar character)
+{
+    return character == u'+' || character == u'-';
+}
+
+// Where the run of digits that starts at from ends.
+qsizetype digitsEnd(QStringView text, qsizetype from)
+{
+    while (from < text.size() && isDigit(text[from]))
+        ++from;
+    return from;
+}
+
 // Length of the number at the start of text (from position start), or 0 if none.
 // The grammar is scanned here so that from_chars never sees a form we do not accept
 // (hexadecimal, "inf", "nan").
 qsizetype numberLength(QStringView text, qsizetype start)
 {
-    qsizetype i = start;
-    const qsizetype size = text.size();
-    if (i < size && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
-    qsizetype digits = 0;
-    while (i < size && isDigit(text[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < size && text[i] == u'.') {
-        ++i;
-        while (i < size && isDigit(text[i])) {
-            ++i;
-            ++digits;
-        }
+    qsizetype end = start;
+    if (end < text.size() && isSign(text[end]))
+        ++end;
+    const qsizetype integerEnd = digitsEnd(text, end);
+    qsizetype digits = integerEnd - end;
+    end = integerEnd;
+    if (end < text.size() && text[end] == u'.') {
+        const qsizetype fractionEnd = digitsEnd(text, end + 1);
+        digits += fractionEnd - (end + 1);
+        end = fractionEnd;
     }
     if (digits == 0)
         return 0;
-    if (i < size && (text[i] == u'e' || text[i] == u'E')) {
-        qsizetype position = i + 1;
-        if (position < size && (text[position] == u'+' || text[position] == u'-'))
-            ++position;
-        qsizetype expDigits = 0;
-        while (position < size && isDigit(text[position])) {
-            ++position;
-            ++expDigits;
-        }
-        if (expDigits > 0)
-            i = position;
+    if (end < text.size() && (text[end] == u'e' || text[end] == u'E')) {
+        qsizetype exponent = end + 1;
+        if (exponent < text.size() && isSign(text[exponent]))
+            ++exponent;
+        const qsizetype exponentEnd = digitsEnd(text, exponent);
+        // "7e" and "7e+" end before the e.
+        if (exponentEnd > exponent)
+            end = exponentEnd;
     }
-    return i - start;
+    return end - start;
 }
 
 // A number beyond a double's range is too large (infinity) or too small (zero); the decimal
