@@ -1,7 +1,9 @@
 #pragma once
 
-#include <controls.h>
-#include <Form.h>
+#include "platform/controls/CommandButton.h"
+#include "platform/controls/Label.h"
+#include "platform/controls/SimpleControls.h"
+#include "platform/forms/Form.h"
 
 // The About box: the program's name, version, a picture of books, copyright and author.
 class frmAbout : public platform::Form

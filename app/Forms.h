@@ -1,6 +1,6 @@
 #pragma once
 
-#include <Form.h>
+#include "platform/forms/FormInstance.h"
 
 class frmAbout;
 class frmMain;

@@ -1,11 +1,12 @@
-#include "frmMain.h"
+#include "app/frmMain.h"
 
-#include "Forms.h"
+#include "app/Forms.h"
 
-#include <conversions.h>
-#include <frmAbout.h>
-#include <frmStudent.h>
-#include <MessageBox.h>
+#include "about/frmAbout.h"
+#include "platform/services/dispatch.h"
+#include "platform/services/MessageBox.h"
+#include "records/StudentCode.h"
+#include "student_window/frmStudent.h"
 
 #include <QMenu>
 
@@ -30,20 +31,20 @@ frmMain::frmMain(Forms &forms)
       m_forms(forms)
 {
     setObjectName(QStringLiteral("frmMain"));
-    QWidget *c = client();
-    cmdAdd = new CommandButton(c, QStringLiteral("cmdAdd"), QStringLiteral("&Add a New Student"),
+    QWidget *area = client();
+    cmdAdd = new CommandButton(area, QStringLiteral("cmdAdd"), QStringLiteral("&Add a New Student"),
                                twipsRect(4080, 240, 1215, 495));
     cmdRemove =
-        new CommandButton(c, QStringLiteral("cmdRemove"), QStringLiteral("&Remove a Student"),
+        new CommandButton(area, QStringLiteral("cmdRemove"), QStringLiteral("&Remove a Student"),
                           twipsRect(4080, 960, 1215, 495));
     cmdDisplay =
-        new CommandButton(c, QStringLiteral("cmdDisplay"), QStringLiteral("&Display a student"),
+        new CommandButton(area, QStringLiteral("cmdDisplay"), QStringLiteral("&Display a student"),
                           twipsRect(4080, 1680, 1215, 495));
-    cmdExit = new CommandButton(c, QStringLiteral("cmdExit"), QStringLiteral("E&xit"),
+    cmdExit = new CommandButton(area, QStringLiteral("cmdExit"), QStringLiteral("E&xit"),
                                 twipsRect(4080, 2400, 1215, 495));
-    lstStudent = new ListBox(c, QStringLiteral("lstStudent"), twipsRect(840, 480, 2655, 840),
+    lstStudent = new ListBox(area, QStringLiteral("lstStudent"), twipsRect(840, 480, 2655, 840),
                              Sorting::Sorted);
-    Label1 = new Label(c, QStringLiteral("Label1"), QStringLiteral("Students:"),
+    Label1 = new Label(area, QStringLiteral("Label1"), QStringLiteral("Students:"),
                        twipsRect(840, 240, 2175, 255));
     lstStudent->setAccessibleName(QStringLiteral("Students"));
     setTabOrder({cmdAdd, cmdRemove, cmdDisplay, cmdExit, lstStudent, Label1});
@@ -85,7 +86,8 @@ void frmMain::ShowSelectedStudent(const QString &strNoSelection, const QString &
         return;
     }
     // Key before Action, both before the show: the window reads them when it activates.
-    m_forms.frmStudent->setKey(signedDecimal(lstStudent->ItemData(lstStudent->ListIndex())));
+    m_forms.frmStudent->setKey(
+        StudentCode::fromNumber(lstStudent->ItemData(lstStudent->ListIndex())));
     m_forms.frmStudent->setAction(strAction);
     m_forms.frmStudent->Show(ShowMode::Modal);
 }

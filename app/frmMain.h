@@ -1,7 +1,9 @@
 #pragma once
 
-#include <controls.h>
-#include <Form.h>
+#include "platform/controls/CommandButton.h"
+#include "platform/controls/Label.h"
+#include "platform/controls/ListBox.h"
+#include "platform/forms/Form.h"
 
 class Forms;
 class QAction;

@@ -4,10 +4,10 @@
 
 #include "BenchSupport.h"
 
-#include <Forms.h>
-#include <frmMain.h>
-#include <frmStudent.h>
-#include <PainterPrinter.h>
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "platform/services/PainterPrinter.h"
+#include "student_window/frmStudent.h"
 #include <TestSupport.h>
 
 #include <QAction>

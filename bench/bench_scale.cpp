@@ -5,10 +5,10 @@
 
 #include "BenchSupport.h"
 
-#include <CStudents.h>
-#include <Forms.h>
-#include <frmMain.h>
-#include <frmStudent.h>
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "records/CStudents.h"
+#include "student_window/frmStudent.h"
 #include <TestSupport.h>
 
 #include <QApplication>
@@ -71,7 +71,7 @@ public:
     int stored() const
     {
         const frmStudent *window = m_forms.frmStudent.existing();
-        return window && window->students() ? window->students()->Count() : 0;
+        return window && testing::students(*window) ? testing::students(*window)->Count() : 0;
     }
 
     Timing add(const QString &name)

@@ -1,8 +1,8 @@
 # Install layout for a Linux desktop and the Debian package built from it.
 include(GNUInstallDirs)
 
-set(SI_APP_ID org.margaretellis.StudentInformation)
-set(SI_DESKTOP_DIR ${PROJECT_SOURCE_DIR}/app/desktop)
+# The desktop files are configured from templates in app/desktop (app/CMakeLists.txt).
+set(SI_DESKTOP_DIR ${PROJECT_BINARY_DIR}/app)
 set(SI_ICON_DIR ${PROJECT_SOURCE_DIR}/app/icons/hicolor)
 
 si_require_files(
@@ -27,10 +27,10 @@ foreach(size 16x16 32x32 64x64)
 endforeach()
 
 set(CPACK_PACKAGE_NAME student-information)
-set(CPACK_PACKAGE_VENDOR "Margaret Ellis")
-set(CPACK_PACKAGE_CONTACT "Margaret Ellis <maintainers@users.noreply.c-seed-5f4c6e20.example>")
+set(CPACK_PACKAGE_VENDOR "${SI_ORGANISATION}")
+set(CPACK_PACKAGE_CONTACT "${SI_AUTHOR} <maintainers@users.noreply.c-seed-5f4c6e20.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keep a list of students and print their reports")
-set(CPACK_PACKAGE_DESCRIPTION "Student Information keeps a list of students while it runs: name, units
+set(CPACK_PACKAGE_DESCRIPTION "${SI_TITLE} keeps a list of students while it runs: name, units
 completed, major, school, grade level and dean's list. It prints a report
 for one student and the list of schools. Nothing is saved to disk.")
 # The fourth part of the project version is Windows resource style; packages use three.

@@ -1,8 +1,8 @@
 // Runs a byte-coded sequence of add / item / remove / contains on the keyed collection and
 // checks every step against a plain vector of (key, reference) in insertion order.
 
-#include <KeyedCollection.h>
-#include <RuntimeError.h>
+#include "platform/core/KeyedCollection.h"
+#include "platform/core/RuntimeError.h"
 
 #include <QString>
 

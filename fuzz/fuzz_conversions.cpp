@@ -2,8 +2,8 @@
 // a table-driven scanner for the accepted prefix, strtod in the C locale, and half-to-even
 // rounding done by hand and by nearbyint.
 
-#include <conversions.h>
-#include <RuntimeError.h>
+#include "platform/core/conversions.h"
+#include "platform/core/RuntimeError.h"
 
 #include <QString>
 

@@ -1,9 +1,23 @@
-#include "CStudents.h"
+#include "records/CStudents.h"
 
-#include <conversions.h>
-#include <RuntimeError.h>
+#include "platform/core/RuntimeError.h"
+#include "records/StudentCode.h"
 
 #include <limits>
+
+namespace {
+
+// The collection only knows keys; the user reads about students.
+void requireStudent(const CStudents::Collection &students, const QString &key)
+{
+    if (!students.contains(key))
+        throw platform::RuntimeError(
+            platform::ErrorKind::KeyNotFound,
+            QStringLiteral("The student record was not found: no entry has the key \"%1\".")
+                .arg(key));
+}
+
+} // namespace
 
 void CStudents::Class_Initialize()
 {
@@ -20,7 +34,8 @@ void CStudents::Add(QString strStudentName, std::int16_t intUnitsCompleted,
                     QString strDeansList, QString strStudentCode)
 {
     auto student = std::make_shared<CStudent>();
-    // DeansList is set before School, unlike the order of the arguments.
+    // The record is filled in its own fixed order, DeansList before School, whatever the order
+    // in which the arguments arrive.
     student->setStudentCode(std::move(strStudentCode));
     student->setStudentName(std::move(strStudentName));
     student->setUnitsCompleted(intUnitsCompleted);
@@ -33,11 +48,13 @@ void CStudents::Add(QString strStudentName, std::int16_t intUnitsCompleted,
 
 void CStudents::Remove(const QString &strKey)
 {
+    requireStudent(*mcolStudents, strKey);
     mcolStudents->remove(strKey);
 }
 
 std::shared_ptr<CStudent> CStudents::Item(const QString &strKey) const
 {
+    requireStudent(*mcolStudents, strKey);
     return mcolStudents->item(strKey);
 }
 
@@ -46,7 +63,7 @@ QString CStudents::NextStudentCode()
     if (mintLastCode == std::numeric_limits<std::int16_t>::max())
         throw platform::RuntimeError::overflow();
     ++mintLastCode;
-    return platform::signedDecimal(mintLastCode);
+    return StudentCode::fromNumber(mintLastCode);
 }
 
 std::int32_t CStudents::Count() const

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CStudent.h"
+#include "records/CStudent.h"
 
-#include <KeyedCollection.h>
+#include "platform/core/KeyedCollection.h"
 
 #include <QString>
 

@@ -1,7 +1,9 @@
-#include "StudentReport.h"
+#include "reports/StudentReport.h"
 
-#include <MessageBox.h>
-#include <Printer.h>
+#include "platform/services/MessageBox.h"
+#include "platform/services/Printer.h"
+
+#include "application.h"
 
 using platform::PrintItem;
 
@@ -39,7 +41,7 @@ void showEntryError(const QString &prompt)
 
 QString authorName()
 {
-    return QStringLiteral("Margaret Ellis");
+    return application::author();
 }
 
 bool GradeLevelChosen(const platform::OptionArray &optLevel)
@@ -55,56 +57,56 @@ bool GradeLevelChosen(const platform::OptionArray &optLevel)
     return true;
 }
 
-void PrintStudent(const StudentFields &f)
+void PrintStudent(const StudentFields &fields)
 {
-    if (f.txtName.Text().isEmpty()) {
+    if (fields.txtName.Text().isEmpty()) {
         showEntryError(QStringLiteral("Please Enter Your Name"));
-        f.txtName.SetFocus();
+        fields.txtName.SetFocus();
         return;
     }
-    if (f.txtUnits.Text().isEmpty()) {
+    if (fields.txtUnits.Text().isEmpty()) {
         showEntryError(QStringLiteral("Enter Number of Units"));
-        f.txtUnits.SetFocus();
+        fields.txtUnits.SetFocus();
         return;
     }
-    if (f.lstMajor.ListIndex() == -1) {
+    if (fields.lstMajor.ListIndex() == -1) {
         showEntryError(QStringLiteral("Please Enter Your Major"));
-        f.lstMajor.SetFocus();
+        fields.lstMajor.SetFocus();
         return;
     }
-    if (f.cboSchool.Text().isEmpty()) {
+    if (fields.cboSchool.Text().isEmpty()) {
         showEntryError(QStringLiteral("Please Enter Your School"));
-        f.cboSchool.SetFocus();
+        fields.cboSchool.SetFocus();
         return;
     }
-    if (!GradeLevelChosen(f.optLevel))
+    if (!GradeLevelChosen(fields.optLevel))
         return;
 
     printEmptyLines(3);
     platform::Print(
         {NextZone, NextZone, PrintItem::Text(QStringLiteral("Student Information")), EndOfLine});
     printEmptyLines(3);
-    printLabelled("Student Name:", f.txtName.Text());
+    printLabelled("Student Name:", fields.txtName.Text());
     printEmptyLines(1);
-    printLabelled("Units Completed:", f.txtUnits.Text());
+    printLabelled("Units Completed:", fields.txtUnits.Text());
     printEmptyLines(1);
-    printLabelled("Major:", f.lstMajor.List(f.lstMajor.ListIndex()), 2);
+    printLabelled("Major:", fields.lstMajor.List(fields.lstMajor.ListIndex()), 2);
     printEmptyLines(1);
 
     // A typed school joins the list (at its sorted place) and becomes the selected entry.
-    if (f.cboSchool.ListIndex() == -1) {
-        f.cboSchool.AddItem(f.cboSchool.Text());
-        f.cboSchool.setListIndex(f.cboSchool.NewIndex());
+    if (fields.cboSchool.ListIndex() == -1) {
+        fields.cboSchool.AddItem(fields.cboSchool.Text());
+        fields.cboSchool.setListIndex(fields.cboSchool.NewIndex());
     }
-    printLabelled("School:", f.cboSchool.List(f.cboSchool.ListIndex()));
+    printLabelled("School:", fields.cboSchool.List(fields.cboSchool.ListIndex()));
     printEmptyLines(1);
 
     QString grade;
-    if (f.optLevel[0].Value())
+    if (fields.optLevel[0].Value())
         grade = QStringLiteral("Freshman");
-    else if (f.optLevel[1].Value())
+    else if (fields.optLevel[1].Value())
         grade = QStringLiteral("Sophomore");
-    else if (f.optLevel[2].Value())
+    else if (fields.optLevel[2].Value())
         grade = QStringLiteral("Junior");
     else
         grade = QStringLiteral("Senior");
@@ -113,9 +115,9 @@ void PrintStudent(const StudentFields &f)
 
     // Grayed (2) prints no Dean's list line.
     QString deans;
-    if (f.chkDeans.Value() == 0)
+    if (fields.chkDeans.Value() == 0)
         deans = QStringLiteral("No");
-    else if (f.chkDeans.Value() == 1)
+    else if (fields.chkDeans.Value() == 1)
         deans = QStringLiteral("Yes");
     if (!deans.isEmpty())
         printLabelled("Deans List:", deans);

@@ -1,6 +1,9 @@
 #pragma once
 
-#include <controls.h>
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/ListBox.h"
+#include "platform/controls/OptionArray.h"
+#include "platform/controls/SimpleControls.h"
 
 #include <QString>
 
@@ -22,13 +25,13 @@ struct StudentFields
 QString authorName();
 
 // True when one of the four grade-level options is on; otherwise shows the entry error for
-// it and leaves the focus where it is.
+// it and leaves the focus where it is. Print Student and Add Student both ask it.
 bool GradeLevelChosen(const platform::OptionArray &optLevel);
 
-// Checks the entries, then prints the student's details (the body of mnuPrintStudent_Click).
+// Checks the entries, then prints the student's details; the Print Student menu item runs it.
 void PrintStudent(const StudentFields &fields);
 
-// Prints every school of the combo box's list (the body of mnuPrintSchools_Click).
+// Prints every school of the combo box's list; the Print Schools menu item runs it.
 void PrintSchools(platform::ComboBox &cboSchool);
 
 } // namespace reports

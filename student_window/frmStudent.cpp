@@ -1,8 +1,9 @@
-#include "frmStudent.h"
+#include "student_window/frmStudent.h"
 
-#include <conversions.h>
-#include <CStudents.h>
-#include <StudentReport.h>
+#include "platform/core/conversions.h"
+#include "records/CStudents.h"
+#include "records/StudentCode.h"
+#include "reports/StudentReport.h"
 
 #include <QMenu>
 #include <QScopeGuard>
@@ -15,45 +16,45 @@ frmStudent::frmStudent(ListBox &lstStudent)
       m_lstStudent(lstStudent)
 {
     setObjectName(QStringLiteral("frmStudent"));
-    QWidget *c = client();
+    QWidget *area = client();
 
     // Frames first, so that the lists drawn over them stay on top.
-    fraGrade = new Frame(c, QStringLiteral("fraGrade"), QStringLiteral("Grade Level"),
+    fraGrade = new Frame(area, QStringLiteral("fraGrade"), QStringLiteral("Grade Level"),
                          twipsRect(240, 240, 1455, 1815));
-    fraMajor = new Frame(c, QStringLiteral("fraMajor"), QStringLiteral("Major"),
+    fraMajor = new Frame(area, QStringLiteral("fraMajor"), QStringLiteral("Major"),
                          twipsRect(2040, 1080, 2775, 1095));
-    fraSchool = new Frame(c, QStringLiteral("fraSchool"), QStringLiteral("School"),
+    fraSchool = new Frame(area, QStringLiteral("fraSchool"), QStringLiteral("School"),
                           twipsRect(2040, 2280, 1695, 1215));
 
-    txtName = new TextBox(c, QStringLiteral("txtName"), twipsRect(2640, 0, 1935, 285));
+    txtName = new TextBox(area, QStringLiteral("txtName"), twipsRect(2640, 0, 1935, 285));
     optLevel.add(fraGrade, QStringLiteral("Fr&eshman"), twipsRect(120, 360, 1095, 255));
     optLevel.add(fraGrade, QStringLiteral("Sop&homore"), twipsRect(120, 720, 1215, 255));
     optLevel.add(fraGrade, QStringLiteral("&Junior"), twipsRect(120, 1080, 855, 255));
     optLevel.add(fraGrade, QStringLiteral("&Senior"), twipsRect(120, 1440, 975, 255));
-    txtUnits = new TextBox(c, QStringLiteral("txtUnits"), twipsRect(3960, 600, 615, 285));
-    lstMajor = new ListBox(c, QStringLiteral("lstMajor"), twipsRect(2160, 1320, 2535, 645),
+    txtUnits = new TextBox(area, QStringLiteral("txtUnits"), twipsRect(3960, 600, 615, 285));
+    lstMajor = new ListBox(area, QStringLiteral("lstMajor"), twipsRect(2160, 1320, 2535, 645),
                            Sorting::Unsorted);
     for (const char *major :
          {"Accounting", "Business", "Computer Information Systems", "Marketing"}) {
         lstMajor->AddItem(QString::fromLatin1(major));
         lstMajor->setItemData(lstMajor->NewIndex(), lstMajor->NewIndex());
     }
-    chkDeans = new CheckBox(c, QStringLiteral("chkDeans"), QStringLiteral("&Deans List"),
+    chkDeans = new CheckBox(area, QStringLiteral("chkDeans"), QStringLiteral("&Deans List"),
                             twipsRect(360, 2280, 1095, 255));
-    cboSchool = new ComboBox(c, QStringLiteral("cboSchool"), twipsRect(2160, 2520, 1455, 765),
+    cboSchool = new ComboBox(area, QStringLiteral("cboSchool"), twipsRect(2160, 2520, 1455, 765),
                              Sorting::Sorted);
     int schoolData = 0;
     for (const char *school : {"Franklin", "Highland", "Midtown", "West Highland"}) {
         cboSchool->AddItem(QString::fromLatin1(school));
         cboSchool->setItemData(cboSchool->NewIndex(), schoolData++);
     }
-    cmdAction = new CommandButton(c, QStringLiteral("cmdAction"), QStringLiteral("&Add Student"),
+    cmdAction = new CommandButton(area, QStringLiteral("cmdAction"), QStringLiteral("&Add Student"),
                                   twipsRect(3840, 2400, 1215, 615));
-    lblName = new Label(c, QStringLiteral("lblName"), QStringLiteral("&Name"),
+    lblName = new Label(area, QStringLiteral("lblName"), QStringLiteral("&Name"),
                         twipsRect(2040, 0, 495, 255), Qt::AlignLeft, txtName);
-    lblUnits = new Label(c, QStringLiteral("lblUnits"), QStringLiteral("&Units Completed"),
+    lblUnits = new Label(area, QStringLiteral("lblUnits"), QStringLiteral("&Units Completed"),
                          twipsRect(2640, 600, 1215, 255), Qt::AlignLeft, txtUnits);
-    cmdCancel = new CommandButton(c, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"),
+    cmdCancel = new CommandButton(area, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"),
                                   twipsRect(3840, 3120, 1215, 495));
 
     // The frames drawn around these controls name them.
@@ -163,7 +164,7 @@ void frmStudent::cmdAction_Click()
         auto takeBack = qScopeGuard([this, listed] { m_lstStudent.RemoveItem(listed); });
 
         const QString code = mStudents->NextStudentCode();
-        m_lstStudent.setItemData(m_lstStudent.NewIndex(), roundToInt32(leadingNumber(code)));
+        m_lstStudent.setItemData(m_lstStudent.NewIndex(), StudentCode::toNumber(code));
 
         const QString studentName = txtName->Text();
         const double units = leadingNumber(txtUnits->Text());

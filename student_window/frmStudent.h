@@ -1,7 +1,12 @@
 #pragma once
 
-#include <controls.h>
-#include <Form.h>
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/CommandButton.h"
+#include "platform/controls/Label.h"
+#include "platform/controls/ListBox.h"
+#include "platform/controls/OptionArray.h"
+#include "platform/controls/SimpleControls.h"
+#include "platform/forms/Form.h"
 
 #include <QString>
 
@@ -10,6 +15,10 @@
 
 class CStudents;
 class QAction;
+
+namespace testing {
+class StudentWindowProbe;
+}
 
 // The window through which a student is added, displayed or removed; owns the records.
 class frmStudent : public platform::Form
@@ -23,10 +32,6 @@ public:
 
     void setKey(const QString &strKey);
     void setAction(const QString &strAction);
-
-    // Read-only views for tests and the model check.
-    const CStudents *students() const { return mStudents.get(); }
-    std::int16_t selectedLevel() const { return mintSelectedLevel; }
 
     platform::TextBox *txtName;
     platform::Frame *fraGrade;
@@ -51,6 +56,9 @@ protected:
     void Form_Unload(int &Cancel) override;
 
 private:
+    // Tests read the records and the selected level through it.
+    friend class testing::StudentWindowProbe;
+
     void optLevel_Click(std::int16_t Index);
     void cmdAction_Click();
     void cmdCancel_Click();

@@ -4,11 +4,11 @@
 
 #include "TestSupport.h"
 
-#include <CStudents.h>
-#include <Forms.h>
-#include <frmAbout.h>
-#include <frmMain.h>
-#include <frmStudent.h>
+#include "about/frmAbout.h"
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "records/CStudents.h"
+#include "student_window/frmStudent.h"
 
 #include <QCoreApplication>
 
@@ -41,7 +41,7 @@ public:
     frmAbout *about() const { return forms->frmAbout.existing(); }
     std::shared_ptr<CStudent> record(int code) const
     {
-        return student()->students()->Item(QLatin1Char(' ') + QString::number(code));
+        return testing::students(*student())->Item(QLatin1Char(' ') + QString::number(code));
     }
 
     // Declared first: the recorders outlive the windows.

@@ -3,10 +3,13 @@
 // Shared helpers for the GUI tests: recorders for the swapped services and a way to act
 // inside a modal window.
 
-#include <dispatch.h>
-#include <Form.h>
-#include <MessageBox.h>
-#include <Printer.h>
+#include "platform/controls/ComboBox.h"
+#include "platform/forms/defaultFont.h"
+#include "platform/forms/Form.h"
+#include "platform/services/dispatch.h"
+#include "platform/services/MessageBox.h"
+#include "platform/services/Printer.h"
+#include "student_window/frmStudent.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,7 +17,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-#include <QWindow>
 #include <QWindow>
 
 #include <functional>
@@ -185,6 +187,32 @@ inline void whenExposed(std::function<QWidget *()> find, std::function<void()> a
 template <typename T> T *child(QWidget *root, const QString &name)
 {
     return root ? root->findChild<T *>(name) : nullptr;
+}
+
+// The parts of a combo box, by the names the combo box gives them.
+inline QLineEdit *editField(const platform::ComboBox &combo)
+{
+    return combo.findChild<QLineEdit *>(combo.objectName() + QStringLiteral("_edit"));
+}
+inline platform::ListBox *listPart(const platform::ComboBox &combo)
+{
+    return combo.findChild<platform::ListBox *>(combo.objectName() + QStringLiteral("_list"));
+}
+
+// What the student window keeps to itself: its records and the grade level last clicked.
+class StudentWindowProbe
+{
+public:
+    static const CStudents *students(const frmStudent &window) { return window.mStudents.get(); }
+    static std::int16_t selectedLevel(const frmStudent &window) { return window.mintSelectedLevel; }
+};
+inline const CStudents *students(const frmStudent &window)
+{
+    return StudentWindowProbe::students(window);
+}
+inline std::int16_t selectedLevel(const frmStudent &window)
+{
+    return StudentWindowProbe::selectedLevel(window);
 }
 
 // Top-level widgets that are still shown; a test ends with none but the ones it expects.

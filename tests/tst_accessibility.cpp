@@ -3,10 +3,10 @@
 
 #include "ProgramFixture.h"
 
-#include <Forms.h>
-#include <frmAbout.h>
-#include <frmMain.h>
-#include <frmStudent.h>
+#include "about/frmAbout.h"
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "student_window/frmStudent.h"
 
 #include <QAccessible>
 #include <QAction>

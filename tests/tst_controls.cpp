@@ -3,8 +3,14 @@
 
 #include "TestSupport.h"
 
-#include <controls.h>
-#include <Form.h>
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/CommandButton.h"
+#include "platform/controls/Label.h"
+#include "platform/controls/ListBox.h"
+#include "platform/controls/OptionArray.h"
+#include "platform/controls/SimpleControls.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/FormInstance.h"
 
 #include <QAccessible>
 #include <QMessageBox>
@@ -104,6 +110,8 @@ private Q_SLOTS:
     void listKeysAndScreenReader();
     void optionArray();
     void optionArrayUserClicks();
+    void optionArrayKeys_data();
+    void optionArrayKeys();
     void comboSelection_data();
     void comboSelection();
     void checkBoxValues();
@@ -329,6 +337,57 @@ void TestControls::optionArrayUserClicks()
     QVERIFY(options[2].Value());
     QVERIFY(!options[1].Value());
     QCOMPARE(clicks, (QList<int>{1, 1, 2}));
+}
+
+void TestControls::optionArrayKeys_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("down") << 0 << int(Qt::Key_Down) << 1;
+    QTest::newRow("right") << 1 << int(Qt::Key_Right) << 2;
+    QTest::newRow("down from the last wraps") << 2 << int(Qt::Key_Down) << 0;
+    QTest::newRow("right from the last wraps") << 2 << int(Qt::Key_Right) << 0;
+    QTest::newRow("up") << 2 << int(Qt::Key_Up) << 1;
+    QTest::newRow("up from the first wraps") << 0 << int(Qt::Key_Up) << 2;
+    QTest::newRow("left from the first wraps") << 0 << int(Qt::Key_Left) << 2;
+    // Set off from code first: the arrows still move on from the focused button.
+    QTest::newRow("from a button set off") << -1 << int(Qt::Key_Down) << 1;
+}
+
+void TestControls::optionArrayKeys()
+{
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    QWidget parent;
+    parent.resize(200, 120);
+    OptionArray options(u"opt"_s);
+    for (int i = 0; i < 3; ++i)
+        options.add(&parent, QStringLiteral("Option %1").arg(i), QRect(0, i * 30, 150, 25));
+    QList<int> clicks;
+    options.setClickHandler([&](std::int16_t index) { clicks << index; });
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    const int focused = start < 0 ? 0 : start;
+    options[focused].setValue(true);
+    if (start < 0)
+        options[focused].setValue(false);
+    clicks.clear();
+    options[focused].setFocus();
+    QTRY_VERIFY(options[focused].hasFocus());
+
+    QTest::keyClick(&options[focused], Qt::Key(key));
+    QTRY_VERIFY(options[expected].hasFocus());
+    QCOMPARE(clicks, QList<int>{expected});
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(options[i].Value(), i == expected);
+    // Off from code leaves every element off; a click then turns one on again.
+    options[expected].setValue(false);
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(!options[i].Value());
+    QTest::mouseClick(&options[expected], Qt::LeftButton);
+    QVERIFY(options[expected].Value());
 }
 
 void TestControls::comboSelection_data()

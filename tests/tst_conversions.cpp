@@ -1,8 +1,8 @@
 // Number/text conversions and the keyed collection: the rules every window relies on.
 
-#include <conversions.h>
-#include <KeyedCollection.h>
-#include <RuntimeError.h>
+#include "platform/core/conversions.h"
+#include "platform/core/KeyedCollection.h"
+#include "platform/core/RuntimeError.h"
 
 #include <QLocale>
 #include <QtTest>
@@ -186,6 +186,16 @@ void TestConversions::leadingNumber_data()
     QTest::newRow("huge negative exponent") << u"-1.5e999"_s << -infinity;
     QTest::newRow("many digits") << (u"1"_s + QString(400, u'0')) << infinity;
     QTest::newRow("tiny") << u"1e-999"_s << 0.0;
+    QTest::newRow("tiny negative") << u"-1e-999"_s << -0.0;
+    QTest::newRow("many zeros after point") << (u"0."_s + QString(400, u'0') + u"1"_s) << 0.0;
+    QTest::newRow("many digits, small exponent")
+        << (u"1"_s + QString(400, u'0') + u"e-100"_s) << 1e300;
+    QTest::newRow("many digits, tinier exponent")
+        << (u"1"_s + QString(400, u'0') + u"e-800"_s) << 0.0;
+    QTest::newRow("small fraction, huge exponent")
+        << (u"0."_s + QString(100, u'0') + u"1e500"_s) << infinity;
+    QTest::newRow("exponent past any integer") << u"1e99999999999999999999"_s << infinity;
+    QTest::newRow("negative exponent past any integer") << u"-2e-99999999999999999999"_s << -0.0;
 }
 
 void TestConversions::leadingNumber()

@@ -4,11 +4,11 @@
 
 #include "ProgramFixture.h"
 
-#include <CStudents.h>
-#include <Forms.h>
-#include <frmAbout.h>
-#include <frmMain.h>
-#include <frmStudent.h>
+#include "about/frmAbout.h"
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "records/CStudents.h"
+#include "student_window/frmStudent.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -302,7 +302,7 @@ void TestKeyboard::wholeSessionByKeyboard()
     QCOMPARE(shownName, u"Ann Lee"_s);
     QCOMPARE(list().ListCount(), 1);
     QCOMPARE(list().List(0), u"Bob Ray"_s);
-    QCOMPARE(student()->students()->Count(), 1);
+    QCOMPARE(testing::students(*student())->Count(), 1);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, record(1));
 
     // About: Alt+H opens the Help menu, A the box; Esc leaves it open, Enter presses OK.

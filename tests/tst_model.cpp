@@ -10,11 +10,11 @@
 
 #include "TestSupport.h"
 
-#include <CStudents.h>
-#include <Forms.h>
-#include <frmAbout.h>
-#include <frmMain.h>
-#include <frmStudent.h>
+#include "about/frmAbout.h"
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "records/CStudents.h"
+#include "student_window/frmStudent.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -588,9 +588,9 @@ void Walk::checkFields(frmStudent &w, const QString &when)
         fail(QStringLiteral("school entry %1 selected for %2").arg(selected).arg(shown(f.school)));
     if (w.chkDeans->Value() != f.deans)
         fail(QStringLiteral("Dean's list %1, expected %2").arg(w.chkDeans->Value()).arg(f.deans));
-    if (w.selectedLevel() != m_selectedLevel)
+    if (testing::selectedLevel(w) != m_selectedLevel)
         fail(QStringLiteral("remembered grade level %1, expected %2")
-                 .arg(w.selectedLevel())
+                 .arg(testing::selectedLevel(w))
                  .arg(m_selectedLevel));
 }
 
@@ -605,7 +605,7 @@ void Walk::checkProgram()
           QStringLiteral("%1 windows shown").arg(testing::visibleTopLevelCount()));
 
     const frmStudent *w = student();
-    const CStudents *students = w ? w->students() : nullptr;
+    const CStudents *students = w ? testing::students(*w) : nullptr;
     const int count = list().ListCount();
     check(count == int(m_records.size()),
           QStringLiteral("%1 entries listed, %2 expected").arg(count).arg(m_records.size()));
@@ -668,9 +668,9 @@ void Walk::checkProgram()
               .arg(selected)
               .arg(m_selectedCode));
     if (w) {
-        check(w->selectedLevel() == m_selectedLevel,
+        check(testing::selectedLevel(*w) == m_selectedLevel,
               QStringLiteral("remembered grade level %1, expected %2")
-                  .arg(w->selectedLevel())
+                  .arg(testing::selectedLevel(*w))
                   .arg(m_selectedLevel));
         QStringList schools;
         for (int i = 0; i < w->cboSchool->ListCount(); ++i) {
@@ -940,8 +940,8 @@ void Walk::edit(frmStudent &w, Edit kind)
     case TypeSchool: {
         const QString school = randomSchool();
         log(QStringLiteral("type school %1").arg(shown(school)));
-        clearField(w.cboSchool->editField());
-        typeInto(w.cboSchool->editField(), school);
+        clearField(testing::editField(*w.cboSchool));
+        typeInto(testing::editField(*w.cboSchool), school);
         f.school = school;
         break;
     }
@@ -949,14 +949,14 @@ void Walk::edit(frmStudent &w, Edit kind)
         const int row = uniform(0, w.cboSchool->ListCount() - 1);
         const QString school = w.cboSchool->List(row);
         log(QStringLiteral("pick school %1").arg(shown(school)));
-        clickRow(w.cboSchool->listPart(), row);
+        clickRow(testing::listPart(*w.cboSchool), row);
         f.school = school;
         break;
     }
     case AppendSchool: {
         log(QStringLiteral("append \"x\" to the school"));
-        QTest::keyClick(w.cboSchool->editField(), Qt::Key_End);
-        typeInto(w.cboSchool->editField(), QStringLiteral("x"));
+        QTest::keyClick(testing::editField(*w.cboSchool), Qt::Key_End);
+        typeInto(testing::editField(*w.cboSchool), QStringLiteral("x"));
         f.school += QLatin1Char('x');
         break;
     }
@@ -968,12 +968,12 @@ void Walk::edit(frmStudent &w, Edit kind)
                          : down      ? std::min(current + 1, last)
                                      : std::max(current - 1, 0);
         log(QStringLiteral("%1 in the school field").arg(QLatin1String(down ? "Down" : "Up")));
-        QTest::keyClick(w.cboSchool->editField(), down ? Qt::Key_Down : Qt::Key_Up);
+        QTest::keyClick(testing::editField(*w.cboSchool), down ? Qt::Key_Down : Qt::Key_Up);
         f.school = w.cboSchool->List(next);
         break;
     }
     case DragSchool: { // press on one entry, drag to another, release there
-        ListBox *schools = w.cboSchool->listPart();
+        ListBox *schools = testing::listPart(*w.cboSchool);
         // To a neighbour: the list shows little more than one entry, and a drag past its
         // edge scrolls one entry at a time.
         const int from = uniform(0, schools->ListCount() - 1);
@@ -994,14 +994,15 @@ void Walk::edit(frmStudent &w, Edit kind)
         const int selected = w.cboSchool->ListIndex();
         if (selected >= 0) {
             log(QStringLiteral("Ctrl+click school %1").arg(selected));
-            clickRow(w.cboSchool->listPart(), selected, Qt::ControlModifier);
+            clickRow(testing::listPart(*w.cboSchool), selected, Qt::ControlModifier);
             f.school.clear();
         }
         break;
     }
     case ReaderSchool: { // a screen reader selects or clears a row
         QAccessibleTableInterface *table =
-            QAccessible::queryAccessibleInterface(w.cboSchool->listPart())->tableInterface();
+            QAccessible::queryAccessibleInterface(testing::listPart(*w.cboSchool))
+                ->tableInterface();
         const int row = uniform(0, w.cboSchool->ListCount() - 1);
         if (w.cboSchool->ListIndex() == row && chance(0.5)) {
             log(QStringLiteral("screen reader clears school %1").arg(row));
@@ -1160,7 +1161,8 @@ bool Walk::commit(Mode mode, frmStudent &w)
         expectMessage(QStringLiteral("Grade Level Not Selected"), QStringLiteral("Error"));
         checkMessages();
         check(list().ListCount() == listed, QStringLiteral("the refused add listed an entry"));
-        check(w.students()->Count() == listed, QStringLiteral("the refused add stored a record"));
+        check(testing::students(w)->Count() == listed,
+              QStringLiteral("the refused add stored a record"));
         check(w.isVisible(), QStringLiteral("the refused add closed the window"));
         // A click focuses the button clicked, as any click on a button does; nothing else moves it.
         check(w.focusWidget() == (enter ? focused : w.cmdAction),
@@ -1195,7 +1197,8 @@ bool Walk::commit(Mode mode, frmStudent &w)
         expectError(ErrorKind::Overflow);
         checkMessages();
         check(list().ListCount() == listed, QStringLiteral("the failed add left its entry"));
-        check(w.students()->Count() == listed, QStringLiteral("the failed add stored a record"));
+        check(testing::students(w)->Count() == listed,
+              QStringLiteral("the failed add stored a record"));
         check(w.isVisible() != closeMeanwhile,
               QStringLiteral("the window is %1 after the failed add")
                   .arg(QLatin1String(w.isVisible() ? "open" : "closed")));
@@ -1222,7 +1225,7 @@ void Walk::exit()
     m_line = QStringLiteral("%1: ").arg(m_steps.size() + 1);
     std::vector<std::weak_ptr<CStudent>> records;
     if (student()) {
-        for (const auto &record : *student()->students())
+        for (const auto &record : *testing::students(*student()))
             records.push_back(record);
     }
     QPointer<frmStudent> studentWindow = student();
@@ -1360,7 +1363,7 @@ void TestModel::add(const QString &name, const QString &units)
         typeInto(w.txtUnits, units);
         QTest::mouseClick(&w.optLevel[1], Qt::LeftButton);
         clickRow(w.lstMajor, 0);
-        clickRow(w.cboSchool->listPart(), 0);
+        clickRow(testing::listPart(*w.cboSchool), 0);
         QTest::mouseClick(w.cmdAction, Qt::LeftButton);
     });
     QVERIFY(shown);
@@ -1408,13 +1411,13 @@ void TestModel::codesRunOut()
         QTest::mouseClick(w.cmdAction, Qt::LeftButton);
     }
     QVERIFY(!w.isVisible());
-    QCOMPARE(w.students()->Count(), 32766);
+    QCOMPARE(testing::students(w)->Count(), 32766);
     QVERIFY(m_services->messages.empty());
 
     add(QStringLiteral("Last One"));
     QCOMPARE(list().ListCount(), 32767);
     QCOMPARE(list().ItemData(list().NewIndex()), 32767);
-    QCOMPARE(w.students()->Item(QStringLiteral(" 32767"))->StudentName(),
+    QCOMPARE(testing::students(w)->Item(QStringLiteral(" 32767"))->StudentName(),
              QStringLiteral("Last One"));
 
     // The 32768th is refused and taken back; the window stays open with what was typed.
@@ -1436,7 +1439,7 @@ void TestModel::codesRunOut()
         QVERIFY(stayedOpen);
         QVERIFY(typedKept);
         QCOMPARE(list().ListCount(), listed);
-        QCOMPARE(w.students()->Count(), listed);
+        QCOMPARE(testing::students(w)->Count(), listed);
         QCOMPARE(m_services->messages.size(), std::size_t(1));
         QCOMPARE(m_services->messages[0].prompt, RuntimeError::overflow().message());
         QCOMPARE(m_services->messages[0].title, applicationTitle());
@@ -1452,7 +1455,7 @@ void TestModel::codesRunOut()
             QTest::mouseClick(window.cmdAction, Qt::LeftButton);
         }));
         QCOMPARE(list().ListCount(), listed - 1);
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, w.students()->Item(keyOf(removed)));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, testing::students(w)->Item(keyOf(removed)));
     }
 }
 
@@ -1485,7 +1488,7 @@ void TestModel::namesStayWhole()
     QAccessibleInterface *listed = QAccessible::queryAccessibleInterface(&list());
     QVERIFY(listed && listed->child(0));
     QCOMPARE(listed->child(0)->text(QAccessible::Name), name);
-    QCOMPARE(student()->students()->Item(QStringLiteral(" 1"))->StudentName(), name);
+    QCOMPARE(testing::students(*student())->Item(QStringLiteral(" 1"))->StudentName(), name);
     // The list cuts a long name off at its edge; neither it nor the window grows.
     QCOMPARE(main().size(), mainSize);
     QCOMPARE(list().geometry(), listPlace);
@@ -1528,7 +1531,7 @@ void TestModel::closeBoxAtAnyMoment()
     QFETCH(Moment, moment);
     start();
     add(QStringLiteral("Kept"));
-    const std::weak_ptr<CStudent> kept = student()->students()->Item(QStringLiteral(" 1"));
+    const std::weak_ptr<CStudent> kept = testing::students(*student())->Item(QStringLiteral(" 1"));
     const auto closeOnMessage = [this](QWidget *window) {
         m_services->messageBox->onShow = [this, window] {
             m_services->messageBox->onShow = nullptr;
@@ -1626,14 +1629,14 @@ void TestModel::closeBoxAtAnyMoment()
     QCOMPARE(testing::visibleTopLevelCount(), 1);
     QCOMPARE(list().ListCount(), 1);
     QCOMPARE(list().List(0), QStringLiteral("Kept"));
-    QCOMPARE(student()->students()->Count(), 1);
+    QCOMPARE(testing::students(*student())->Count(), 1);
     QCOMPARE(kept.lock()->StudentName(), QStringLiteral("Kept"));
     QVERIFY(m_services->printer->documents().isEmpty());
     QCOMPARE(m_forms->frmAbout.isLoaded(), false);
     // The next add gets the next code: one more if the failed add used one up.
     add(QStringLiteral("Next"));
     QCOMPARE(list().ItemData(list().NewIndex()), overflow ? 3 : 2);
-    QCOMPARE(student()->students()->Count(), 2);
+    QCOMPARE(testing::students(*student())->Count(), 2);
 }
 
 SI_TEST_MAIN(TestModel)

@@ -1,9 +1,9 @@
 // The printer service: the recording back end, the QPainter layout read back from real PDFs,
 // and the failures a printer can raise.
 
-#include <PainterPrinter.h>
-#include <Printer.h>
-#include <RuntimeError.h>
+#include "platform/core/RuntimeError.h"
+#include "platform/services/PainterPrinter.h"
+#include "platform/services/Printer.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,8 +4,8 @@
 
 #include "TestSupport.h"
 
-#include <frmStudent.h>
-#include <PainterPrinter.h>
+#include "platform/services/PainterPrinter.h"
+#include "student_window/frmStudent.h"
 
 #include <QAction>
 #include <QDateTime>

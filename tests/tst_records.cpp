@@ -1,8 +1,8 @@
 // The student record and the student collection: storage, codes and failures.
 
-#include <CStudent.h>
-#include <CStudents.h>
-#include <RuntimeError.h>
+#include "platform/core/RuntimeError.h"
+#include "records/CStudent.h"
+#include "records/CStudents.h"
 
 #include <QtTest>
 

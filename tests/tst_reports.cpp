@@ -3,13 +3,18 @@
 
 #include "TestSupport.h"
 
-#include <controls.h>
-#include <CStudents.h>
-#include <Form.h>
-#include <frmStudent.h>
-#include <MessageBox.h>
-#include <PainterPrinter.h>
-#include <StudentReport.h>
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/CommandButton.h"
+#include "platform/controls/Label.h"
+#include "platform/controls/ListBox.h"
+#include "platform/controls/OptionArray.h"
+#include "platform/controls/SimpleControls.h"
+#include "platform/forms/Form.h"
+#include "platform/services/MessageBox.h"
+#include "platform/services/PainterPrinter.h"
+#include "records/CStudents.h"
+#include "reports/StudentReport.h"
+#include "student_window/frmStudent.h"
 
 #include <QAction>
 #include <QProcess>
@@ -161,7 +166,7 @@ public:
         type(form.txtName, entry.name);
         type(form.txtUnits, entry.units);
         form.lstMajor->setListIndex(entry.major);
-        type(form.cboSchool->editField(), entry.school);
+        type(testing::editField(*form.cboSchool), entry.school);
         if (entry.level >= 0)
             QTest::mouseClick(&form.optLevel[entry.level], Qt::LeftButton);
         form.chkDeans->setValue(entry.deans);
@@ -449,7 +454,7 @@ void TestReports::studentReportShowsTheFields()
                      0, 0});
     const QString key = window.add(Entry{QStringLiteral("Grace Hopper"), QStringLiteral("45.5"), 3,
                                          QStringLiteral("Highland"), 2, 1});
-    QCOMPARE(window.form.students()->Count(), 2);
+    QCOMPARE(testing::students(window.form)->Count(), 2);
     window.show(action, key);
     if (changes)
         window.fill(*changes);
@@ -460,8 +465,9 @@ void TestReports::studentReportShowsTheFields()
     QCOMPARE(m_services->printer->documents().size(), 1);
     QCOMPARE(m_services->printer->documents().first(), studentDocument(printed));
     // The stored record is untouched by changes made in the window.
-    QCOMPARE(window.form.students()->Item(key)->StudentName(), QStringLiteral("Grace Hopper"));
-    QCOMPARE(window.form.students()->Count(), 2);
+    QCOMPARE(testing::students(window.form)->Item(key)->StudentName(),
+             QStringLiteral("Grace Hopper"));
+    QCOMPARE(testing::students(window.form)->Count(), 2);
 }
 
 void TestReports::entryChecks_data()

@@ -6,9 +6,9 @@
 
 #include "ProgramFixture.h"
 
-#include <frmAbout.h>
-#include <frmMain.h>
-#include <frmStudent.h>
+#include "about/frmAbout.h"
+#include "app/frmMain.h"
+#include "student_window/frmStudent.h"
 
 #include <QtTest>
 #include <QWindow>

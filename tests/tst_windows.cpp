@@ -2,11 +2,11 @@
 
 #include "ProgramFixture.h"
 
-#include <CStudents.h>
-#include <Forms.h>
-#include <frmAbout.h>
-#include <frmMain.h>
-#include <frmStudent.h>
+#include "about/frmAbout.h"
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "records/CStudents.h"
+#include "student_window/frmStudent.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -136,7 +136,7 @@ void TestWindows::add(const Entry &e)
                               QTest::mouseClick(&w.optLevel[e.grade], Qt::LeftButton);
                           if (e.major >= 0)
                               w.lstMajor->setListIndex(e.major);
-                          QTest::keyClicks(w.cboSchool->editField(), e.school);
+                          QTest::keyClicks(testing::editField(*w.cboSchool), e.school);
                           if (e.deans)
                               QTest::mouseClick(w.chkDeans, Qt::LeftButton);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
@@ -163,9 +163,9 @@ void TestWindows::firstAddGetsCodeOne()
     QVERIFY(!student()->isVisible());
     const auto ann = record(1);
     QCOMPARE(ann->StudentCode(), u" 1"_s);
-    QCOMPARE(student()->students()->Count(), 1);
+    QCOMPARE(testing::students(*student())->Count(), 1);
     // The key is built with its leading blank; the digits alone find nothing.
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, student()->students()->Item(u"1"_s));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, testing::students(*student())->Item(u"1"_s));
 }
 
 void TestWindows::unitsAreRounded_data()
@@ -250,7 +250,7 @@ void TestWindows::addNeedsAGradeLevelOnScreen()
                           QCOMPARE(m_program->services.messages[0].title, u"Error"_s);
                           QVERIFY(m_program->services.errors.empty());
                           QCOMPARE(list().ListCount(), listed);
-                          QCOMPARE(w.students()->Count(), listed);
+                          QCOMPARE(testing::students(w)->Count(), listed);
                           QVERIFY(w.isVisible());
                           QCOMPARE(w.txtName->Text(), u"Nobody Chose"_s);
                           QCOMPARE(w.txtUnits->Text(), u"7"_s);
@@ -297,7 +297,7 @@ void TestWindows::sameNamesAreToldApartByItemData()
     QCOMPARE(list().ListCount(), 1);
     QCOMPARE(list().ItemData(0), 1);
     QCOMPARE(int(record(1)->UnitsCompleted()), 10);
-    QCOMPARE(student()->students()->Count(), 1);
+    QCOMPARE(testing::students(*student())->Count(), 1);
 }
 
 void TestWindows::displayShowsEveryFieldWithoutLeftovers()
@@ -367,7 +367,7 @@ void TestWindows::removeDeletesExactlyTheSelected()
     QCOMPARE(list().ItemData(0), 1);
     QCOMPARE(list().List(1), u"Cy"_s);
     QCOMPARE(list().ItemData(1), 3);
-    QVERIFY(!student()->students()->Item(u" 1"_s)->StudentName().isEmpty());
+    QVERIFY(!testing::students(*student())->Item(u" 1"_s)->StudentName().isEmpty());
     QVERIFY_THROWS_EXCEPTION(RuntimeError, record(2));
 }
 
@@ -401,7 +401,7 @@ void TestWindows::cancelStoresNothing()
                           QTest::keyClick(w.cmdCancel, Qt::Key_Space);
                       });
     QCOMPARE(list().ListCount(), 1);
-    QCOMPARE(student()->students()->Count(), 1);
+    QCOMPARE(testing::students(*student())->Count(), 1);
     // Opened again, the focus starts on the name box, not on the Cancel pressed last time:
     // Enter then removes.
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
@@ -629,7 +629,7 @@ void TestWindows::failedAddIsTakenBack()
                           QCOMPARE(list().ListCount(), 1);
                           QCOMPARE(list().List(0), u"Before"_s);
                           QCOMPARE(list().ListIndex(), 0);
-                          QCOMPARE(w.students()->Count(), 1);
+                          QCOMPARE(testing::students(w)->Count(), 1);
                           w.txtUnits->clear();
                           QTest::keyClicks(w.txtUnits, u"12"_s);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);

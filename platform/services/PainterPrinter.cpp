@@ -1,6 +1,8 @@
-#include "PainterPrinter.h"
+#include "platform/services/PainterPrinter.h"
 
-#include "RuntimeError.h"
+#include "platform/core/RuntimeError.h"
+
+#include "application.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -218,7 +220,7 @@ QPagedPaintDevice *SystemPrinter::openDevice()
                                           "default printer) in the system settings, then print "
                                           "again."));
     m_printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    m_printer->setDocName(QStringLiteral("Student Information"));
+    m_printer->setDocName(application::title());
     return m_printer.get();
 }
 
@@ -240,7 +242,7 @@ QPagedPaintDevice *PdfPrinter::openDevice()
     m_writer = std::make_unique<QPdfWriter>(m_fileName);
     m_writer->setPageSize(QPageSize(QPageSize::Letter));
     m_writer->setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Point);
-    m_writer->setTitle(QStringLiteral("Student Information"));
+    m_writer->setTitle(application::title());
     return m_writer.get();
 }
 

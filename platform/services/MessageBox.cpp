@@ -1,4 +1,7 @@
-#include "MessageBox.h"
+#include "platform/services/MessageBox.h"
+
+#include "application.h"
+#include "platform/services/ServiceSlot.h"
 
 #include <QMessageBox>
 
@@ -6,17 +9,13 @@ namespace platform {
 
 namespace {
 
-std::unique_ptr<MessageBoxService> &current()
-{
-    static std::unique_ptr<MessageBoxService> service = std::make_unique<ScreenMessageBox>();
-    return service;
-}
+using CurrentMessageBox = ServiceSlot<MessageBoxService, ScreenMessageBox>;
 
 } // namespace
 
 QString applicationTitle()
 {
-    return QStringLiteral("Student Information");
+    return application::title();
 }
 
 void ScreenMessageBox::show(const QString &prompt, const QString &title)
@@ -31,14 +30,12 @@ void ScreenMessageBox::show(const QString &prompt, const QString &title)
 
 MessageBoxService &messageBox()
 {
-    return *current();
+    return CurrentMessageBox::get();
 }
 
 std::unique_ptr<MessageBoxService> setMessageBox(std::unique_ptr<MessageBoxService> service)
 {
-    auto previous = std::move(current());
-    current() = service ? std::move(service) : std::make_unique<ScreenMessageBox>();
-    return previous;
+    return CurrentMessageBox::replace(std::move(service));
 }
 
 void MsgBox(const QString &prompt, int buttons, const std::optional<QString> &title)

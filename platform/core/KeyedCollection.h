@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RuntimeError.h"
+#include "platform/core/RuntimeError.h"
 
 #include <QHash>
 #include <QString>
@@ -88,10 +88,9 @@ private:
     {
         const auto found = m_index.constFind(key);
         if (found == m_index.cend())
-            throw RuntimeError(ErrorKind::KeyNotFound,
-                               QStringLiteral("The student record was not found: no entry has the "
-                                              "key \"%1\".")
-                                   .arg(key));
+            throw RuntimeError(
+                ErrorKind::KeyNotFound,
+                QStringLiteral("No element of this collection has the key \"%1\".").arg(key));
         return found.value();
     }
 

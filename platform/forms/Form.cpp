@@ -1,51 +1,22 @@
-#include "Form.h"
+#include "platform/forms/Form.h"
 
-#include "controls.h"
+#include "platform/core/RuntimeError.h"
+#include "platform/services/dispatch.h"
 
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 namespace platform {
-
-int twipsToPixels(int twips)
-{
-    return static_cast<int>(std::lround(static_cast<double>(twips) / TwipsPerPixel));
-}
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                 twipsToPixels(height));
-}
-
-void installDefaultFont()
-{
-    // Only installed families: a missing one costs Qt a fallback search at start-up.
-    QStringList families;
-    for (const char *family :
-         {"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"}) {
-        if (QFontDatabase::hasFamily(QString::fromLatin1(family)))
-            families << QString::fromLatin1(family);
-    }
-    QFont font;
-    if (!families.isEmpty())
-        font.setFamilies(families);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
-}
 
 namespace {
 
@@ -195,7 +166,7 @@ bool Form::Unload()
     return true;
 }
 
-void Form::setDefaultButton(CommandButton *button)
+void Form::setDefaultButton(QPushButton *button)
 {
     if (m_defaultButton)
         m_defaultButton->setDefault(false);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Printer.h"
+#include "platform/services/Printer.h"
 
 #include <QFont>
 #include <QPainter>

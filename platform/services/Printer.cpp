@@ -1,16 +1,13 @@
-#include "Printer.h"
+#include "platform/services/Printer.h"
 
-#include "PainterPrinter.h"
+#include "platform/services/PainterPrinter.h"
+#include "platform/services/ServiceSlot.h"
 
 namespace platform {
 
 namespace {
 
-std::unique_ptr<PrinterService> &current()
-{
-    static std::unique_ptr<PrinterService> service = std::make_unique<SystemPrinter>();
-    return service;
-}
+using CurrentPrinter = ServiceSlot<PrinterService, SystemPrinter>;
 
 } // namespace
 
@@ -37,14 +34,12 @@ int RecordingPrinter::statementCount() const
 
 PrinterService &printer()
 {
-    return *current();
+    return CurrentPrinter::get();
 }
 
 std::unique_ptr<PrinterService> setPrinter(std::unique_ptr<PrinterService> service)
 {
-    auto previous = std::move(current());
-    current() = service ? std::move(service) : std::make_unique<SystemPrinter>();
-    return previous;
+    return CurrentPrinter::replace(std::move(service));
 }
 
 void Print(const PrintStatement &statement)

@@ -1,6 +1,6 @@
-#include "dispatch.h"
+#include "platform/services/dispatch.h"
 
-#include "MessageBox.h"
+#include "platform/services/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "RuntimeError.h"
+#include "platform/core/RuntimeError.h"
 
 namespace platform {
 

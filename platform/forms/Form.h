@@ -1,36 +1,24 @@
 #pragma once
 
-#include "dispatch.h"
+#include "platform/forms/twips.h"
 
 #include <QPointer>
+#include <QPushButton>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 #include <initializer_list>
-#include <memory>
 #include <vector>
 
 class QAction;
 class QEventLoop;
 class QMenu;
 class QMenuBar;
-class QPushButton;
 class QVBoxLayout;
 
 namespace platform {
-
-class CommandButton;
-
-// 1440 twips to the inch, 15 to a logical pixel; Qt scales logical pixels for high DPI.
-constexpr int TwipsPerPixel = 15;
-int twipsToPixels(int twips);
-QRect twipsRect(int left, int top, int width, int height);
-
-// The toolkit's default font for every window and control: MS Sans Serif 8.25 pt, or the
-// closest sans serif of that size where it is missing. Call once after QApplication exists.
-void installDefaultFont();
 
 enum class BorderStyle {
     Sizable,     // resizable, minimise, maximise and close boxes
@@ -64,7 +52,8 @@ public:
     ~Form() override;
     Q_DISABLE_COPY_MOVE(Form)
 
-    // Parent of the window's controls; positions inside it are the twip positions.
+    // Parent of the window's controls, which are placed in it at their twip positions converted
+    // to pixels (twipsRect).
     QWidget *client() const { return m_client; }
 
     // Runs Form_Load once; the owner calls it right after creating the window.
@@ -77,8 +66,8 @@ public:
     bool isUnloaded() const { return m_unloaded; }
     bool isShowingModally() const { return m_modalLoop != nullptr; }
 
-    void setDefaultButton(CommandButton *button);
-    CommandButton *defaultButton() const { return m_defaultButton; }
+    void setDefaultButton(QPushButton *button);
+    QPushButton *defaultButton() const { return m_defaultButton; }
     // Focus order, first to last; controls that take no focus are skipped.
     void setTabOrder(std::initializer_list<QWidget *> order);
 
@@ -101,8 +90,11 @@ protected:
     // The close box with CloseAction::Custom.
     virtual void closeBoxPressed() {}
 
+    // Outside QDialog, Qt gives Enter to no default button; here it does, and Esc does nothing.
     void keyPressEvent(QKeyEvent *event) override;
+    // Qt closes (or hides) the window; here the window's close action decides.
     void closeEvent(QCloseEvent *event) override;
+    // A modal show has its own event loop, which Qt would not end when the window hides.
     void hideEvent(QHideEvent *event) override;
 
 private:
@@ -114,42 +106,12 @@ private:
     QVBoxLayout *m_layout = nullptr;
     QWidget *m_client = nullptr;
     QMenuBar *m_menuBar = nullptr;
-    QPointer<CommandButton> m_defaultButton;
+    QPointer<QPushButton> m_defaultButton;
     std::vector<QPointer<QWidget>> m_tabOrder;
     QEventLoop *m_modalLoop = nullptr;
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_placed = false;
-};
-
-// The one instance of a window: created (and loaded) on first use, dropped by Unload, so the
-// next use creates a fresh one.
-template <typename T> class FormInstance
-{
-public:
-    using Factory = std::function<std::unique_ptr<T>()>;
-
-    explicit FormInstance(Factory factory) : m_factory(std::move(factory)) {}
-    ~FormInstance() { delete m_form.data(); }
-    Q_DISABLE_COPY_MOVE(FormInstance)
-
-    T &get()
-    {
-        if (!isLoaded()) {
-            m_form = m_factory().release();
-            m_form->Load();
-        }
-        return *m_form;
-    }
-    T &operator*() { return get(); }
-    T *operator->() { return &get(); }
-    bool isLoaded() const { return m_form && !m_form->isUnloaded(); }
-    // The live window without creating one.
-    T *existing() const { return isLoaded() ? m_form.data() : nullptr; }
-
-private:
-    Factory m_factory;
-    QPointer<T> m_form;
 };
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RuntimeError.h"
+#include "platform/core/RuntimeError.h"
 
 #include <functional>
 #include <utility>

@@ -1,0 +1,220 @@
+#include "platform/controls/ListBoxAccessible.h"
+
+#include "platform/controls/ListBox.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QHash>
+#include <QPointer>
+
+namespace platform {
+
+// What a screen reader finds for a list box: a list whose children are its entries. Like Qt's
+// own list views it also offers the table interface, through which selections and changes of
+// rows reach the platform's accessibility bridge.
+class ListBoxAccessible : public QAccessibleWidget, public QAccessibleTableInterface
+{
+public:
+    explicit ListBoxAccessible(ListBox *list) : QAccessibleWidget(list, QAccessible::List) {}
+    ~ListBoxAccessible() override { dropEntries(); }
+    Q_DISABLE_COPY_MOVE(ListBoxAccessible)
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TableInterface)
+            return static_cast<QAccessibleTableInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    int childCount() const override { return list()->ListCount(); }
+    QAccessibleInterface *child(int index) const override;
+    int indexOfChild(const QAccessibleInterface *child) const override;
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        const QPoint position = list()->viewport()->mapFromGlobal(QPoint(x, y));
+        if (!list()->viewport()->rect().contains(position))
+            return nullptr;
+        return child(list()->entryAt(position));
+    }
+    QAccessibleInterface *focusChild() const override
+    {
+        return list()->hasFocus() ? child(list()->m_current) : nullptr;
+    }
+
+    QAccessibleInterface *caption() const override { return nullptr; }
+    QAccessibleInterface *summary() const override { return nullptr; }
+    QAccessibleInterface *cellAt(int row, int column) const override
+    {
+        return column == 0 ? child(row) : nullptr;
+    }
+    int selectedCellCount() const override { return list()->ListIndex() < 0 ? 0 : 1; }
+    QList<QAccessibleInterface *> selectedCells() const override
+    {
+        QList<QAccessibleInterface *> cells;
+        if (QAccessibleInterface *cell = child(list()->ListIndex()))
+            cells << cell;
+        return cells;
+    }
+    QString columnDescription(int) const override { return QString(); }
+    QString rowDescription(int) const override { return QString(); }
+    int selectedColumnCount() const override { return isColumnSelected(0) ? 1 : 0; }
+    int selectedRowCount() const override { return selectedCellCount(); }
+    int columnCount() const override { return 1; }
+    int rowCount() const override { return list()->ListCount(); }
+    QList<int> selectedColumns() const override
+    {
+        return isColumnSelected(0) ? QList<int>{0} : QList<int>();
+    }
+    QList<int> selectedRows() const override
+    {
+        return list()->ListIndex() < 0 ? QList<int>() : QList<int>{list()->ListIndex()};
+    }
+    // A column counts as selected when all of its rows are.
+    bool isColumnSelected(int column) const override
+    {
+        return column == 0 && list()->ListCount() == 1 && list()->ListIndex() == 0;
+    }
+    bool isRowSelected(int row) const override { return row >= 0 && row == list()->ListIndex(); }
+    bool selectRow(int row) override
+    {
+        if (row < 0 || row >= list()->ListCount())
+            return false;
+        list()->setCurrent(row);
+        list()->select(row);
+        list()->scrollToEntry(row);
+        return true;
+    }
+    bool selectColumn(int) override { return false; }
+    bool unselectRow(int row) override
+    {
+        if (!isRowSelected(row))
+            return false;
+        list()->select(-1);
+        return true;
+    }
+    bool unselectColumn(int) override { return false; }
+    // Entries read before the change were dropped when their rows moved (see child()).
+    void modelChange(QAccessibleTableModelChangeEvent *) override {}
+
+private:
+    ListBox *list() const { return static_cast<ListBox *>(widget()); }
+    void dropEntries() const
+    {
+        for (const QAccessible::Id id : std::as_const(m_entries))
+            QAccessible::deleteAccessibleInterface(id);
+        m_entries.clear();
+    }
+
+    // Entries handed out, by row, for the list as it was at m_generation.
+    mutable QHash<int, QAccessible::Id> m_entries;
+    mutable quint64 m_generation = 0;
+};
+
+// One entry of a list box for a screen reader: its text, whether it is selected or current.
+class ListEntryAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface
+{
+public:
+    ListEntryAccessible(ListBox *list, int row)
+        : m_list(list), m_row(row), m_generation(list->m_generation)
+    {}
+    Q_DISABLE_COPY_MOVE(ListEntryAccessible)
+
+    int row() const { return m_row; }
+    const ListBox *list() const { return m_list; }
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TableCellInterface)
+            return static_cast<QAccessibleTableCellInterface *>(this);
+        return nullptr;
+    }
+
+    // An entry whose row moved since it was handed out is no longer the same entry.
+    bool isValid() const override
+    {
+        return m_list && m_list->m_generation == m_generation && m_row < m_list->ListCount();
+    }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return m_list ? m_list->window()->windowHandle() : nullptr; }
+    QAccessibleInterface *parent() const override
+    {
+        return m_list ? QAccessible::queryAccessibleInterface(m_list.data()) : nullptr;
+    }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text type) const override
+    {
+        return type == QAccessible::Name && isValid() ? m_list->List(m_row) : QString();
+    }
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override
+    {
+        if (!isValid())
+            return QRect();
+        const QRect local = m_list->entryRect(m_row);
+        return QRect(m_list->viewport()->mapToGlobal(local.topLeft()), local.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        if (!isValid()) {
+            state.invalid = true;
+            return state;
+        }
+        state.selectable = true;
+        state.focusable = true;
+        state.selected = m_row == m_list->ListIndex();
+        state.focused = m_list->hasFocus() && m_row == m_list->m_current;
+        state.disabled = !m_list->isEnabled();
+        state.offscreen = !m_list->viewport()->rect().intersects(m_list->entryRect(m_row));
+        return state;
+    }
+
+    bool isSelected() const override { return isValid() && m_row == m_list->ListIndex(); }
+    QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
+    QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
+    int columnIndex() const override { return 0; }
+    int rowIndex() const override { return m_row; }
+    int columnExtent() const override { return 1; }
+    int rowExtent() const override { return 1; }
+    QAccessibleInterface *table() const override { return parent(); }
+
+private:
+    QPointer<ListBox> m_list;
+    int m_row;
+    quint64 m_generation;
+};
+
+QAccessibleInterface *ListBoxAccessible::child(int index) const
+{
+    if (index < 0 || index >= list()->ListCount())
+        return nullptr;
+    if (m_generation != list()->m_generation) {
+        dropEntries();
+        m_generation = list()->m_generation;
+    }
+    if (const auto found = m_entries.constFind(index); found != m_entries.cend())
+        return QAccessible::accessibleInterface(*found);
+    auto *entry = new ListEntryAccessible(list(), index);
+    m_entries.insert(index, QAccessible::registerAccessibleInterface(entry));
+    return entry;
+}
+
+int ListBoxAccessible::indexOfChild(const QAccessibleInterface *child) const
+{
+    const auto *entry = dynamic_cast<const ListEntryAccessible *>(child);
+    return entry && entry->isValid() && entry->list() == list() ? entry->row() : -1;
+}
+
+QAccessibleInterface *accessibleListBox(const QString &className, QObject *object)
+{
+    if (object && object->isWidgetType() &&
+        className == QLatin1String(ListBox::staticMetaObject.className()))
+        return new ListBoxAccessible(static_cast<ListBox *>(object));
+    return nullptr;
+}
+
+} // namespace platform
