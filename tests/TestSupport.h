@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -182,6 +183,18 @@ inline void whenExposed(std::function<QWidget *()> find, std::function<void()> a
                    widget->window()->windowHandle()->isExposed();
         },
         std::move(action));
+}
+
+// Presses OK on the real message box that comes up next; seen tells whether one did.
+inline void pressOkOnNextMessageBox(bool &seen)
+{
+    whenActive([] { return QApplication::activeModalWidget(); },
+               [&seen] {
+                   auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                   seen = box != nullptr;
+                   if (box)
+                       box->button(QMessageBox::Ok)->click();
+               });
 }
 
 template <typename T> T *child(QWidget *root, const QString &name)

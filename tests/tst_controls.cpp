@@ -624,14 +624,7 @@ void TestControls::activateRunsOncePerShow()
         if (form.activations > 1)
             return;
         QTimer::singleShot(0, &form, [&] {
-            testing::whenActive([] { return QApplication::activeModalWidget(); },
-                                [&] {
-                                    auto *box = qobject_cast<QMessageBox *>(
-                                        QApplication::activeModalWidget());
-                                    boxSeen = box != nullptr;
-                                    if (box)
-                                        box->button(QMessageBox::Ok)->click();
-                                });
+            testing::pressOkOnNextMessageBox(boxSeen);
             const auto hide = qScopeGuard([&form] { form.Hide(); });
             MsgBox(u"Hello"_s);
             // No window manager here to hand the activation back.

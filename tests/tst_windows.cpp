@@ -664,14 +664,7 @@ void TestWindows::messageBoxDoesNotResetTheWindow()
     whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
                       [&](frmStudent &w) {
                           QTest::keyClicks(w.txtName, u"Half typed"_s);
-                          testing::whenActive([] { return QApplication::activeModalWidget(); },
-                                              [&] {
-                                                  auto *box = qobject_cast<QMessageBox *>(
-                                                      QApplication::activeModalWidget());
-                                                  boxSeen = box != nullptr;
-                                                  if (box)
-                                                      box->button(QMessageBox::Ok)->click();
-                                              });
+                          testing::pressOkOnNextMessageBox(boxSeen);
                           w.mnuPrintStudent->trigger(); // units missing: a message box
                           // Back to the window, as a desktop does when the box closes.
                           w.activateWindow();
