@@ -26,6 +26,24 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Three option buttons in a window of their own, recording every Click.
+struct ThreeOptions
+{
+    ThreeOptions()
+    {
+        parent.resize(200, 120);
+        for (int i = 0; i < 3; ++i)
+            options.add(&parent, QStringLiteral("Option %1").arg(i), QRect(0, i * 30, 150, 25));
+        options.setClickHandler([this](std::int16_t index) { clicks << index; });
+        parent.show();
+    }
+    Q_DISABLE_COPY_MOVE(ThreeOptions)
+
+    QWidget parent;
+    OptionArray options{u"opt"_s};
+    QList<int> clicks;
+};
+
 // A small window whose hooks count their calls.
 class ProbeForm : public Form
 {
@@ -319,15 +337,10 @@ void TestControls::optionArray()
 
 void TestControls::optionArrayUserClicks()
 {
-    QWidget parent;
-    parent.resize(200, 120);
-    OptionArray options(u"opt"_s);
-    for (int i = 0; i < 3; ++i)
-        options.add(&parent, QStringLiteral("Option %1").arg(i), QRect(0, i * 30, 150, 25));
-    QList<int> clicks;
-    options.setClickHandler([&](std::int16_t index) { clicks << index; });
-    parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent, testing::WaitLimitMs));
+    ThreeOptions three;
+    OptionArray &options = three.options;
+    const QList<int> &clicks = three.clicks;
+    QVERIFY(QTest::qWaitForWindowExposed(&three.parent, testing::WaitLimitMs));
 
     QTest::mouseClick(&options[1], Qt::LeftButton);
     QTest::mouseClick(&options[1], Qt::LeftButton); // a second click keeps it selected
@@ -360,25 +373,20 @@ void TestControls::optionArrayKeys()
     QFETCH(int, start);
     QFETCH(int, key);
     QFETCH(int, expected);
-    QWidget parent;
-    parent.resize(200, 120);
-    OptionArray options(u"opt"_s);
-    for (int i = 0; i < 3; ++i)
-        options.add(&parent, QStringLiteral("Option %1").arg(i), QRect(0, i * 30, 150, 25));
-    QList<int> clicks;
-    options.setClickHandler([&](std::int16_t index) { clicks << index; });
-    parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    ThreeOptions three;
+    OptionArray &options = three.options;
+    QList<int> &clicks = three.clicks;
+    QVERIFY(QTest::qWaitForWindowExposed(&three.parent, testing::WaitLimitMs));
     const int focused = start < 0 ? 0 : start;
     options[focused].setValue(true);
     if (start < 0)
         options[focused].setValue(false);
     clicks.clear();
     options[focused].setFocus();
-    QTRY_VERIFY(options[focused].hasFocus());
+    QTRY_VERIFY_WITH_TIMEOUT(options[focused].hasFocus(), testing::WaitLimitMs);
 
     QTest::keyClick(&options[focused], Qt::Key(key));
-    QTRY_VERIFY(options[expected].hasFocus());
+    QTRY_VERIFY_WITH_TIMEOUT(options[expected].hasFocus(), testing::WaitLimitMs);
     QCOMPARE(clicks, QList<int>{expected});
     for (int i = 0; i < 3; ++i)
         QCOMPARE(options[i].Value(), i == expected);
