@@ -5,23 +5,11 @@
 
 #include <limits>
 
-namespace {
-
-// The collection only knows keys; the user reads about students.
-void requireStudent(const CStudents::Collection &students, const QString &key)
-{
-    if (!students.contains(key))
-        throw platform::RuntimeError(
-            platform::ErrorKind::KeyNotFound,
-            QStringLiteral("The student record was not found: no entry has the key \"%1\".")
-                .arg(key));
-}
-
-} // namespace
-
 void CStudents::Class_Initialize()
 {
-    mcolStudents = std::make_unique<Collection>();
+    // The collection only knows keys; the user reads about students.
+    mcolStudents = std::make_unique<Collection>(
+        QStringLiteral("The student record was not found: no entry has the key \"%1\"."));
 }
 
 void CStudents::Class_Terminate()
@@ -48,13 +36,11 @@ void CStudents::Add(QString strStudentName, std::int16_t intUnitsCompleted,
 
 void CStudents::Remove(const QString &strKey)
 {
-    requireStudent(*mcolStudents, strKey);
     mcolStudents->remove(strKey);
 }
 
 std::shared_ptr<CStudent> CStudents::Item(const QString &strKey) const
 {
-    requireStudent(*mcolStudents, strKey);
     return mcolStudents->item(strKey);
 }
 

@@ -7,6 +7,7 @@
 
 #include <list>
 #include <memory>
+#include <utility>
 
 namespace platform {
 
@@ -52,6 +53,8 @@ public:
     };
 
     KeyedCollection() = default;
+    // The owner may word a missing key for its users; %1 stands for the key.
+    explicit KeyedCollection(QString notFoundMessage) : m_notFound(std::move(notFoundMessage)) {}
     KeyedCollection(const KeyedCollection &) = delete;
     KeyedCollection &operator=(const KeyedCollection &) = delete;
 
@@ -88,12 +91,11 @@ private:
     {
         const auto found = m_index.constFind(key);
         if (found == m_index.cend())
-            throw RuntimeError(
-                ErrorKind::KeyNotFound,
-                QStringLiteral("No element of this collection has the key \"%1\".").arg(key));
+            throw RuntimeError(ErrorKind::KeyNotFound, m_notFound.arg(key));
         return found.value();
     }
 
+    QString m_notFound = QStringLiteral("No element of this collection has the key \"%1\".");
     Entries m_entries;
     QHash<QString, typename Entries::iterator> m_index;
 };
