@@ -10,6 +10,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
 
@@ -89,6 +90,37 @@ QStringList unnamedControls(QWidget *window, const Tree &tree)
     return problems;
 }
 
+// A control or a menu item, as a screen reader reaches it.
+QAccessibleInterface *accessibleOf(QWidget *window, const QString &name)
+{
+    if (auto *widget = window->findChild<QWidget *>(name))
+        return QAccessible::queryAccessibleInterface(widget);
+    if (auto *action = window->findChild<QAction *>(name))
+        return QAccessible::queryAccessibleInterface(action);
+    return nullptr;
+}
+
+QMenu *menuHolding(const QAction *item)
+{
+    for (QObject *object : item->associatedObjects()) {
+        if (auto *menu = qobject_cast<QMenu *>(object))
+            return menu;
+    }
+    return nullptr;
+}
+
+// Opens the menu as a screen reader does: the show-menu action of its title in the menu bar.
+bool openMenu(Form &form, QMenu *menu)
+{
+    QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(form.menuBar());
+    for (int i = 0; bar && i < bar->childCount(); ++i) {
+        QAccessibleInterface *title = bar->child(i);
+        if (title && title->object() == menu->menuAction() && title->actionInterface())
+            title->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    }
+    return QTest::qWaitFor([menu] { return menu->isVisible(); }, testing::WaitLimitMs);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QAccessible::Role)
@@ -110,12 +142,17 @@ private Q_SLOTS:
     void menuItemsAreNamed();
     void listsExposeTheirEntries_data();
     void listsExposeTheirEntries();
+    void pressAnswersBeforeTheHandlerRuns_data();
+    void pressAnswersBeforeTheHandlerRuns();
 
 private:
     frmMain &main() { return m_program->main(); }
     // Runs inside with the window shown: the main window, the student window in add mode
     // or the About box.
     void inWindow(const QString &window, const std::function<void(Form &)> &inside);
+    // What the program has done that a user could see: messages, printed documents, an end,
+    // and what the windows' controls hold.
+    QString observed();
 
     std::unique_ptr<testing::Program> m_program;
 };
@@ -336,6 +373,89 @@ void TestAccessibility::listsExposeTheirEntries()
     QCOMPARE(node.role, QAccessible::List);
     QCOMPARE(node.entries, entries);
     QCOMPARE(node.selected, select < 0 ? QList<int>() : QList<int>{select});
+}
+
+QString TestAccessibility::observed()
+{
+    const testing::Services &services = m_program->services;
+    QStringList seen{QString::number(services.messages.size()), QString::number(services.ends),
+                     QString::number(services.printer ? services.printer->documents().size() : 0)};
+    if (!main().isUnloaded())
+        seen << QString::number(m_program->list().ListIndex());
+    if (frmStudent *student = m_program->student()) {
+        seen << student->txtName->Text() << QString::number(student->chkDeans->Value())
+             << QString::number(student->lstMajor->ListIndex()) << student->cboSchool->Text()
+             << QString::number(student->cboSchool->ListIndex());
+        for (int i = 0; i < 4; ++i)
+            seen << QString::number(student->optLevel[i].Value());
+    }
+    return seen.join(u'|');
+}
+
+void TestAccessibility::pressAnswersBeforeTheHandlerRuns_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("opens"); // the modal window the handler opens, if any
+    QTest::newRow("main window button") << u"frmMain"_s << u"cmdDisplay"_s << QString();
+    QTest::newRow("main window button opening a window")
+        << u"frmMain"_s << u"cmdAdd"_s << u"frmStudent"_s;
+    QTest::newRow("menu item opening a window") << u"frmMain"_s << u"mnuAbout"_s << u"frmAbout"_s;
+    QTest::newRow("student window button") << u"frmStudent"_s << u"cmdAction"_s << QString();
+    QTest::newRow("menu item") << u"frmStudent"_s << u"mnuPrintSchools"_s << QString();
+    QTest::newRow("menu item opening a message")
+        << u"frmStudent"_s << u"mnuPrintStudent"_s << u"msgBox"_s;
+}
+
+// A screen reader waits for its press to be answered: a window that the handler opens must
+// not hold the answer back. The handler still runs, once, right after.
+void TestAccessibility::pressAnswersBeforeTheHandlerRuns()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QString, opens);
+    if (opens == u"msgBox")
+        platform::setMessageBox(std::make_unique<ScreenMessageBox>());
+    bool found = false;
+    bool menuOpened = true;
+    bool answeredFirst = false;
+    bool menuClosed = false;
+    bool ran = false;
+    QString opened;
+    inWindow(window, [&](Form &form) {
+        QAccessibleInterface *node = accessibleOf(&form, control);
+        found = node && node->actionInterface();
+        if (!found)
+            return;
+        auto *item = qobject_cast<QAction *>(node->object());
+        QMenu *menu = item ? menuHolding(item) : nullptr;
+        if (menu)
+            menuOpened = openMenu(form, menu);
+        if (!opens.isEmpty()) {
+            testing::whenActive(
+                [opens]() -> QWidget * {
+                    QWidget *modal = QApplication::activeModalWidget();
+                    return modal && modal->objectName() == opens ? modal : nullptr;
+                },
+                [&opened] {
+                    QWidget *modal = QApplication::activeModalWidget();
+                    opened = modal->objectName();
+                    modal->hide();
+                });
+        }
+        const QString before = observed();
+        node->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        answeredFirst = observed() == before && opened.isEmpty();
+        menuClosed = !menu || (!menu->isVisible() && !form.menuBar()->activeAction());
+        ran = QTest::qWaitFor(
+            [&] { return opens.isEmpty() ? observed() != before : opened == opens; },
+            testing::WaitLimitMs);
+    });
+    QVERIFY2(found, "no press action");
+    QVERIFY2(menuOpened, "the menu did not open");
+    QVERIFY2(answeredFirst, "the handler ran before the press returned");
+    QVERIFY2(menuClosed, "the menu stayed open");
+    QVERIFY2(ran, "the handler did not run");
 }
 
 SI_TEST_MAIN(TestAccessibility)

@@ -1,5 +1,6 @@
 #include "platform/controls/SimpleControls.h"
 
+#include "platform/controls/ButtonAccessible.h"
 #include "platform/controls/placement.h"
 #include "platform/core/RuntimeError.h"
 
@@ -16,6 +17,7 @@ TextBox::TextBox(QWidget *parent, const QString &name, QRect geometry) : QLineEd
 CheckBox::CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
     : QCheckBox(caption, parent)
 {
+    installButtonAccessibility();
     place(this, name, geometry);
     fitCaption(this);
 }
