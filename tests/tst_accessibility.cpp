@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QtTest>
 
 using namespace platform;
@@ -144,6 +145,8 @@ private Q_SLOTS:
     void listsExposeTheirEntries();
     void pressAnswersBeforeTheHandlerRuns_data();
     void pressAnswersBeforeTheHandlerRuns();
+    void nothingActsBehindAModalWindow_data();
+    void nothingActsBehindAModalWindow();
 
 private:
     frmMain &main() { return m_program->main(); }
@@ -380,8 +383,10 @@ QString TestAccessibility::observed()
     const testing::Services &services = m_program->services;
     QStringList seen{QString::number(services.messages.size()), QString::number(services.ends),
                      QString::number(services.printer ? services.printer->documents().size() : 0)};
-    if (!main().isUnloaded())
+    if (!main().isUnloaded()) {
         seen << QString::number(m_program->list().ListIndex());
+        seen << (main().focusWidget() ? main().focusWidget()->objectName() : QString());
+    }
     if (frmStudent *student = m_program->student()) {
         seen << student->txtName->Text() << QString::number(student->chkDeans->Value())
              << QString::number(student->lstMajor->ListIndex()) << student->cboSchool->Text()
@@ -456,6 +461,146 @@ void TestAccessibility::pressAnswersBeforeTheHandlerRuns()
     QVERIFY2(answeredFirst, "the handler ran before the press returned");
     QVERIFY2(menuClosed, "the menu stayed open");
     QVERIFY2(ran, "the handler did not run");
+}
+
+void TestAccessibility::nothingActsBehindAModalWindow_data()
+{
+    QTest::addColumn<QString>("blocker"); // the modal window
+    QTest::addColumn<QString>("road");    // what the screen reader does
+    QTest::addColumn<QString>("control"); // in the window behind the modal one
+    const auto row = [](const char *name, const char *blocker, const char *road,
+                        const char *control) {
+        QTest::newRow(name) << QString::fromLatin1(blocker) << QString::fromLatin1(road)
+                            << QString::fromLatin1(control);
+    };
+    row("student window: main button", "frmStudent", "press", "cmdExit");
+    row("student window: main list select", "frmStudent", "select", "lstStudent");
+    row("student window: main list unselect", "frmStudent", "unselect", "lstStudent");
+    row("student window: main menu item", "frmStudent", "press", "mnuFileExit");
+    row("student window: main button focus", "frmStudent", "focus", "cmdDisplay");
+    // Both presses are posted in one turn: Exit runs once Add has opened the student window.
+    row("student window opened by an earlier press: main button", "cmdAdd", "press", "cmdExit");
+    row("student window opened by an earlier press: main menu item", "cmdAdd", "press",
+        "mnuFileExit");
+    row("about box: main button", "frmAbout", "press", "cmdDisplay");
+    row("about box: main list select", "frmAbout", "select", "lstStudent");
+    row("message box: name inserted", "msgBox", "insert", "txtName");
+    row("message box: name set", "msgBox", "set", "txtName");
+    row("message box: school inserted", "msgBox", "insert", "cboSchool_edit");
+    row("message box: grade level", "msgBox", "toggle", "optLevel_2");
+    row("message box: dean's list", "msgBox", "toggle", "chkDeans");
+    row("message box: major", "msgBox", "select", "lstMajor");
+    row("message box: school list", "msgBox", "select", "cboSchool_list");
+    row("message box: add button", "msgBox", "press", "cmdAction");
+    row("message box: print menu item", "msgBox", "press", "mnuPrintSchools");
+}
+
+// A modal window keeps assistive technology off the windows behind it, as it keeps clicks
+// and keys off; once it is gone, the same road works.
+void TestAccessibility::nothingActsBehindAModalWindow()
+{
+    QFETCH(QString, blocker);
+    QFETCH(QString, road);
+    QFETCH(QString, control);
+    m_program->list().AddItem(u"Ann"_s);
+    m_program->list().AddItem(u"Bob"_s);
+    m_program->list().setListIndex(road == u"unselect" ? 0 : -1);
+    const auto take = [&](QWidget *window) {
+        QAccessibleInterface *node = accessibleOf(window, control);
+        if (!node)
+            return false;
+        if (road == u"press" || road == u"toggle" || road == u"focus") {
+            const QString action = road == u"press" ? QAccessibleActionInterface::pressAction()
+                                   : road == u"toggle"
+                                       ? QAccessibleActionInterface::toggleAction()
+                                       : QAccessibleActionInterface::setFocusAction();
+            if (!node->actionInterface())
+                return false;
+            node->actionInterface()->doAction(action);
+        } else if (road == u"select" || road == u"unselect") {
+            QAccessibleTableInterface *table = node->tableInterface();
+            if (!table)
+                return false;
+            if (road == u"select")
+                table->selectRow(1);
+            else
+                table->unselectRow(0);
+        } else if (road == u"insert") {
+            if (!node->editableTextInterface())
+                return false;
+            node->editableTextInterface()->insertText(0, u"Highland"_s);
+        } else {
+            node->setText(QAccessible::Value, u"Highland"_s);
+        }
+        return true;
+    };
+    bool reached = false;
+    bool unchanged = false;
+    const auto whileBlocked = [&](QWidget *window) {
+        const QString before = observed();
+        reached = take(window);
+        // A posted press would run here.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        unchanged = observed() == before;
+    };
+    QWidget *behind = &main();
+    if (blocker == u"msgBox") {
+        inWindow(u"frmStudent"_s, [&](Form &form) {
+            behind = &form;
+            platform::setMessageBox(std::make_unique<ScreenMessageBox>());
+            testing::whenActive(
+                [] { return QApplication::activeModalWidget(); },
+                [&] {
+                    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                    if (!box)
+                        return;
+                    // Any further message is recorded, not shown.
+                    platform::setMessageBox(std::make_unique<testing::RecordingMessageBox>(
+                        m_program->services.messages));
+                    whileBlocked(&form);
+                    box->button(QMessageBox::Ok)->click();
+                });
+            // An empty name: Print Student says so in a message box.
+            m_program->student()->mnuPrintStudent->trigger();
+            QVERIFY(reached);
+            QVERIFY2(unchanged, "changed while the message box was up");
+            const QString before = observed();
+            take(&form);
+            QVERIFY2(QTest::qWaitFor([&] { return observed() != before; }, testing::WaitLimitMs),
+                     "nothing changed once the message box was gone");
+        });
+        QVERIFY2(reached, "the message box did not come up");
+        return;
+    }
+    if (blocker == u"cmdAdd") {
+        inWindow(u"frmStudent"_s, [](Form &) {});
+        const QString before = observed();
+        bool closed = false;
+        // This window only: a run that fails must not reach into the next one.
+        const QPointer<QWidget> student = m_program->student();
+        testing::whenActive([student]() -> QWidget * { return student; },
+                            [&] {
+                                QCoreApplication::sendPostedEvents();
+                                QCoreApplication::processEvents();
+                                unchanged = observed() == before;
+                                m_program->student()->Hide();
+                                closed = true;
+                            });
+        QAccessibleInterface *add = accessibleOf(&main(), blocker);
+        QVERIFY(add && add->actionInterface());
+        add->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        reached = take(&main());
+        QTRY_VERIFY_WITH_TIMEOUT(closed || m_program->services.ends > 0, testing::WaitLimitMs);
+    } else {
+        inWindow(blocker, [&](Form &) { whileBlocked(behind); });
+    }
+    QVERIFY2(reached, qPrintable(control + u" cannot be reached that way"_s));
+    QVERIFY2(unchanged, "changed while the modal window was up");
+    const QString before = observed();
+    take(behind);
+    QTRY_VERIFY2_WITH_TIMEOUT(observed() != before, "nothing changed once the window was gone",
+                              testing::WaitLimitMs);
 }
 
 SI_TEST_MAIN(TestAccessibility)

@@ -2,6 +2,7 @@
 
 #include "platform/controls/ButtonAccessible.h"
 #include "platform/controls/placement.h"
+#include "platform/controls/TextAccessible.h"
 #include "platform/core/RuntimeError.h"
 
 #include <limits>
@@ -10,6 +11,7 @@ namespace platform {
 
 TextBox::TextBox(QWidget *parent, const QString &name, QRect geometry) : QLineEdit(parent)
 {
+    installTextAccessibility();
     place(this, name, geometry);
     setMaxLength(std::numeric_limits<int>::max());
 }
