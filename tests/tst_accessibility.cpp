@@ -478,6 +478,7 @@ void TestAccessibility::nothingActsBehindAModalWindow_data()
     row("student window: main list unselect", "frmStudent", "unselect", "lstStudent");
     row("student window: main menu item", "frmStudent", "press", "mnuFileExit");
     row("student window: main button focus", "frmStudent", "focus", "cmdDisplay");
+    row("student window: main menu title", "frmStudent", "show menu", "mnuFile");
     // Both presses are posted in one turn: Exit runs once Add has opened the student window.
     row("student window opened by an earlier press: main button", "cmdAdd", "press", "cmdExit");
     row("student window opened by an earlier press: main menu item", "cmdAdd", "press",
@@ -502,11 +503,25 @@ void TestAccessibility::nothingActsBehindAModalWindow()
     QFETCH(QString, blocker);
     QFETCH(QString, road);
     QFETCH(QString, control);
+    // What the program has done, and any menu that has opened.
+    const auto seen = [this] {
+        const QWidget *popup = QApplication::activePopupWidget();
+        return observed() + (popup ? popup->objectName() : QString());
+    };
     m_program->list().AddItem(u"Ann"_s);
     m_program->list().AddItem(u"Bob"_s);
     m_program->list().setListIndex(road == u"unselect" ? 0 : -1);
     const auto take = [&](QWidget *window) {
         QAccessibleInterface *node = accessibleOf(window, control);
+        if (road == u"show menu") {
+            // The title, not the menu of the same name.
+            auto *title = window->findChild<QAction *>(control);
+            node = title ? QAccessible::queryAccessibleInterface(title) : nullptr;
+            if (!node || !node->actionInterface())
+                return false;
+            node->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+            return true;
+        }
         if (!node)
             return false;
         if (road == u"press" || road == u"toggle" || road == u"focus") {
@@ -537,12 +552,12 @@ void TestAccessibility::nothingActsBehindAModalWindow()
     bool reached = false;
     bool unchanged = false;
     const auto whileBlocked = [&](QWidget *window) {
-        const QString before = observed();
+        const QString before = seen();
         reached = take(window);
         // A posted press would run here.
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
-        unchanged = observed() == before;
+        unchanged = seen() == before;
     };
     QWidget *behind = &main();
     if (blocker == u"msgBox") {
@@ -565,9 +580,9 @@ void TestAccessibility::nothingActsBehindAModalWindow()
             m_program->student()->mnuPrintStudent->trigger();
             QVERIFY(reached);
             QVERIFY2(unchanged, "changed while the message box was up");
-            const QString before = observed();
+            const QString before = seen();
             take(&form);
-            QVERIFY2(QTest::qWaitFor([&] { return observed() != before; }, testing::WaitLimitMs),
+            QVERIFY2(QTest::qWaitFor([&] { return seen() != before; }, testing::WaitLimitMs),
                      "nothing changed once the message box was gone");
         });
         QVERIFY2(reached, "the message box did not come up");
@@ -575,7 +590,7 @@ void TestAccessibility::nothingActsBehindAModalWindow()
     }
     if (blocker == u"cmdAdd") {
         inWindow(u"frmStudent"_s, [](Form &) {});
-        const QString before = observed();
+        const QString before = seen();
         bool closed = false;
         // This window only: a run that fails must not reach into the next one.
         const QPointer<QWidget> student = m_program->student();
@@ -583,7 +598,7 @@ void TestAccessibility::nothingActsBehindAModalWindow()
                             [&] {
                                 QCoreApplication::sendPostedEvents();
                                 QCoreApplication::processEvents();
-                                unchanged = observed() == before;
+                                unchanged = seen() == before;
                                 m_program->student()->Hide();
                                 closed = true;
                             });
@@ -597,9 +612,9 @@ void TestAccessibility::nothingActsBehindAModalWindow()
     }
     QVERIFY2(reached, qPrintable(control + u" cannot be reached that way"_s));
     QVERIFY2(unchanged, "changed while the modal window was up");
-    const QString before = observed();
+    const QString before = seen();
     take(behind);
-    QTRY_VERIFY2_WITH_TIMEOUT(observed() != before, "nothing changed once the window was gone",
+    QTRY_VERIFY2_WITH_TIMEOUT(seen() != before, "nothing changed once the window was gone",
                               testing::WaitLimitMs);
 }
 
