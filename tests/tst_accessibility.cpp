@@ -413,7 +413,7 @@ void TestAccessibility::pressAnswersBeforeTheHandlerRuns_data()
 }
 
 // A screen reader waits for its press to be answered: a window that the handler opens must
-// not hold the answer back. The handler still runs, once, right after.
+// not hold the answer back. The handler still runs, right after.
 void TestAccessibility::pressAnswersBeforeTheHandlerRuns()
 {
     QFETCH(QString, window);
