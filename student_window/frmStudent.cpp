@@ -175,11 +175,25 @@ void frmStudent::cmdAction_Click()
                        plainDecimal(deans), code);
         takeBack.dismiss();
     } else if (mstrAction == u"R") {
-        const int position = m_lstStudent.ListIndex();
-        m_lstStudent.RemoveItem(position);
+        m_lstStudent.RemoveItem(listedPosition());
         mStudents->Remove(mstrKey);
     }
     Hide();
+}
+
+int frmStudent::listedPosition() const
+{
+    // The selected entry, unless the main list's selection has moved since the show: the
+    // entry and the record removed must be the same student's.
+    const int selected = m_lstStudent.ListIndex();
+    const std::int32_t data = StudentCode::toNumber(mstrKey);
+    if (selected >= 0 && m_lstStudent.ItemData(selected) == data)
+        return selected;
+    for (int position = 0; position < m_lstStudent.ListCount(); ++position) {
+        if (m_lstStudent.ItemData(position) == data)
+            return position;
+    }
+    return selected;
 }
 
 void frmStudent::cmdCancel_Click()

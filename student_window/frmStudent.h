@@ -66,6 +66,8 @@ private:
     void mnuPrintSchools_Click();
     void ClearFields();
     void DisplayStudent();
+    // Where the main list holds the student this window was opened for.
+    int listedPosition() const;
 
     platform::ListBox &m_lstStudent;
     std::unique_ptr<CStudents> mStudents;

@@ -10,7 +10,9 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QtTest>
 
 using namespace platform;
@@ -89,6 +91,37 @@ QStringList unnamedControls(QWidget *window, const Tree &tree)
     return problems;
 }
 
+// A control or a menu item, as a screen reader reaches it.
+QAccessibleInterface *accessibleOf(QWidget *window, const QString &name)
+{
+    if (auto *widget = window->findChild<QWidget *>(name))
+        return QAccessible::queryAccessibleInterface(widget);
+    if (auto *action = window->findChild<QAction *>(name))
+        return QAccessible::queryAccessibleInterface(action);
+    return nullptr;
+}
+
+QMenu *menuHolding(const QAction *item)
+{
+    for (QObject *object : item->associatedObjects()) {
+        if (auto *menu = qobject_cast<QMenu *>(object))
+            return menu;
+    }
+    return nullptr;
+}
+
+// Opens the menu as a screen reader does: the show-menu action of its title in the menu bar.
+bool openMenu(Form &form, QMenu *menu)
+{
+    QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(form.menuBar());
+    for (int i = 0; bar && i < bar->childCount(); ++i) {
+        QAccessibleInterface *title = bar->child(i);
+        if (title && title->object() == menu->menuAction() && title->actionInterface())
+            title->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    }
+    return QTest::qWaitFor([menu] { return menu->isVisible(); }, testing::WaitLimitMs);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QAccessible::Role)
@@ -110,12 +143,19 @@ private Q_SLOTS:
     void menuItemsAreNamed();
     void listsExposeTheirEntries_data();
     void listsExposeTheirEntries();
+    void pressAnswersBeforeTheHandlerRuns_data();
+    void pressAnswersBeforeTheHandlerRuns();
+    void nothingActsBehindAModalWindow_data();
+    void nothingActsBehindAModalWindow();
 
 private:
     frmMain &main() { return m_program->main(); }
     // Runs inside with the window shown: the main window, the student window in add mode
     // or the About box.
     void inWindow(const QString &window, const std::function<void(Form &)> &inside);
+    // What the program has done that a user could see: messages, printed documents, an end,
+    // and what the windows' controls hold.
+    QString observed();
 
     std::unique_ptr<testing::Program> m_program;
 };
@@ -336,6 +376,246 @@ void TestAccessibility::listsExposeTheirEntries()
     QCOMPARE(node.role, QAccessible::List);
     QCOMPARE(node.entries, entries);
     QCOMPARE(node.selected, select < 0 ? QList<int>() : QList<int>{select});
+}
+
+QString TestAccessibility::observed()
+{
+    const testing::Services &services = m_program->services;
+    QStringList seen{QString::number(services.messages.size()), QString::number(services.ends),
+                     QString::number(services.printer ? services.printer->documents().size() : 0)};
+    if (!main().isUnloaded()) {
+        seen << QString::number(m_program->list().ListIndex());
+        seen << (main().focusWidget() ? main().focusWidget()->objectName() : QString());
+    }
+    if (frmStudent *student = m_program->student()) {
+        seen << student->txtName->Text() << QString::number(student->chkDeans->Value())
+             << QString::number(student->lstMajor->ListIndex()) << student->cboSchool->Text()
+             << QString::number(student->cboSchool->ListIndex());
+        for (int i = 0; i < 4; ++i)
+            seen << QString::number(student->optLevel[i].Value());
+    }
+    return seen.join(u'|');
+}
+
+void TestAccessibility::pressAnswersBeforeTheHandlerRuns_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("opens"); // the modal window the handler opens, if any
+    QTest::newRow("main window button") << u"frmMain"_s << u"cmdDisplay"_s << QString();
+    QTest::newRow("main window button opening a window")
+        << u"frmMain"_s << u"cmdAdd"_s << u"frmStudent"_s;
+    QTest::newRow("menu item opening a window") << u"frmMain"_s << u"mnuAbout"_s << u"frmAbout"_s;
+    QTest::newRow("student window button") << u"frmStudent"_s << u"cmdAction"_s << QString();
+    QTest::newRow("menu item") << u"frmStudent"_s << u"mnuPrintSchools"_s << QString();
+    QTest::newRow("menu item opening a message")
+        << u"frmStudent"_s << u"mnuPrintStudent"_s << u"msgBox"_s;
+}
+
+// A screen reader waits for its press to be answered: a window that the handler opens must
+// not hold the answer back. The handler still runs, right after.
+void TestAccessibility::pressAnswersBeforeTheHandlerRuns()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QString, opens);
+    if (opens == u"msgBox")
+        platform::setMessageBox(std::make_unique<ScreenMessageBox>());
+    bool found = false;
+    bool menuOpened = true;
+    bool answeredFirst = false;
+    bool menuClosed = false;
+    bool ran = false;
+    QString opened;
+    inWindow(window, [&](Form &form) {
+        QAccessibleInterface *node = accessibleOf(&form, control);
+        found = node && node->actionInterface();
+        if (!found)
+            return;
+        auto *item = qobject_cast<QAction *>(node->object());
+        QMenu *menu = item ? menuHolding(item) : nullptr;
+        if (menu)
+            menuOpened = openMenu(form, menu);
+        if (!opens.isEmpty()) {
+            testing::whenActive(
+                [opens]() -> QWidget * {
+                    QWidget *modal = QApplication::activeModalWidget();
+                    return modal && modal->objectName() == opens ? modal : nullptr;
+                },
+                [&opened] {
+                    QWidget *modal = QApplication::activeModalWidget();
+                    opened = modal->objectName();
+                    modal->hide();
+                });
+        }
+        const QString before = observed();
+        node->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        answeredFirst = observed() == before && opened.isEmpty();
+        menuClosed = !menu || (!menu->isVisible() && !form.menuBar()->activeAction());
+        ran = QTest::qWaitFor(
+            [&] { return opens.isEmpty() ? observed() != before : opened == opens; },
+            testing::WaitLimitMs);
+    });
+    QVERIFY2(found, "no press action");
+    QVERIFY2(menuOpened, "the menu did not open");
+    QVERIFY2(answeredFirst, "the handler ran before the press returned");
+    QVERIFY2(menuClosed, "the menu stayed open");
+    QVERIFY2(ran, "the handler did not run");
+}
+
+void TestAccessibility::nothingActsBehindAModalWindow_data()
+{
+    QTest::addColumn<QString>("blocker"); // the modal window
+    QTest::addColumn<QString>("road");    // what the screen reader does
+    QTest::addColumn<QString>("control"); // in the window behind the modal one
+    const auto row = [](const char *name, const char *blocker, const char *road,
+                        const char *control) {
+        QTest::newRow(name) << QString::fromLatin1(blocker) << QString::fromLatin1(road)
+                            << QString::fromLatin1(control);
+    };
+    row("student window: main button", "frmStudent", "press", "cmdExit");
+    row("student window: main list select", "frmStudent", "select", "lstStudent");
+    row("student window: main list unselect", "frmStudent", "unselect", "lstStudent");
+    row("student window: main menu item", "frmStudent", "press", "mnuFileExit");
+    row("student window: main button focus", "frmStudent", "focus", "cmdDisplay");
+    row("student window: main menu title", "frmStudent", "show menu", "mnuFile");
+    // Both presses are posted in one turn: Exit runs once Add has opened the student window.
+    row("student window opened by an earlier press: main button", "cmdAdd", "press", "cmdExit");
+    row("student window opened by an earlier press: main menu item", "cmdAdd", "press",
+        "mnuFileExit");
+    row("about box: main button", "frmAbout", "press", "cmdDisplay");
+    row("about box: main list select", "frmAbout", "select", "lstStudent");
+    row("message box: name inserted", "msgBox", "insert", "txtName");
+    row("message box: name set", "msgBox", "set", "txtName");
+    row("message box: school inserted", "msgBox", "insert", "cboSchool_edit");
+    row("message box: grade level", "msgBox", "toggle", "optLevel_2");
+    row("message box: dean's list", "msgBox", "toggle", "chkDeans");
+    row("message box: major", "msgBox", "select", "lstMajor");
+    row("message box: school list", "msgBox", "select", "cboSchool_list");
+    row("message box: add button", "msgBox", "press", "cmdAction");
+    row("message box: print menu item", "msgBox", "press", "mnuPrintSchools");
+}
+
+// A modal window keeps assistive technology off the windows behind it, as it keeps clicks
+// and keys off; once it is gone, the same road works.
+void TestAccessibility::nothingActsBehindAModalWindow()
+{
+    QFETCH(QString, blocker);
+    QFETCH(QString, road);
+    QFETCH(QString, control);
+    // What the program has done, and any menu that has opened.
+    const auto seen = [this] {
+        const QWidget *popup = QApplication::activePopupWidget();
+        return observed() + (popup ? popup->objectName() : QString());
+    };
+    m_program->list().AddItem(u"Ann"_s);
+    m_program->list().AddItem(u"Bob"_s);
+    m_program->list().setListIndex(road == u"unselect" ? 0 : -1);
+    const auto take = [&](QWidget *window) {
+        QAccessibleInterface *node = accessibleOf(window, control);
+        if (road == u"show menu") {
+            // The title, not the menu of the same name.
+            auto *title = window->findChild<QAction *>(control);
+            node = title ? QAccessible::queryAccessibleInterface(title) : nullptr;
+            if (!node || !node->actionInterface())
+                return false;
+            node->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+            return true;
+        }
+        if (!node)
+            return false;
+        if (road == u"press" || road == u"toggle" || road == u"focus") {
+            const QString action = road == u"press" ? QAccessibleActionInterface::pressAction()
+                                   : road == u"toggle"
+                                       ? QAccessibleActionInterface::toggleAction()
+                                       : QAccessibleActionInterface::setFocusAction();
+            if (!node->actionInterface())
+                return false;
+            node->actionInterface()->doAction(action);
+        } else if (road == u"select" || road == u"unselect") {
+            QAccessibleTableInterface *table = node->tableInterface();
+            if (!table)
+                return false;
+            if (road == u"select")
+                table->selectRow(1);
+            else
+                table->unselectRow(0);
+        } else if (road == u"insert") {
+            if (!node->editableTextInterface())
+                return false;
+            node->editableTextInterface()->insertText(0, u"Highland"_s);
+        } else {
+            node->setText(QAccessible::Value, u"Highland"_s);
+        }
+        return true;
+    };
+    bool reached = false;
+    bool unchanged = false;
+    const auto whileBlocked = [&](QWidget *window) {
+        const QString before = seen();
+        reached = take(window);
+        // A posted press would run here.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        unchanged = seen() == before;
+    };
+    QWidget *behind = &main();
+    if (blocker == u"msgBox") {
+        inWindow(u"frmStudent"_s, [&](Form &form) {
+            behind = &form;
+            platform::setMessageBox(std::make_unique<ScreenMessageBox>());
+            testing::whenActive(
+                [] { return QApplication::activeModalWidget(); },
+                [&] {
+                    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                    if (!box)
+                        return;
+                    // Any further message is recorded, not shown.
+                    platform::setMessageBox(std::make_unique<testing::RecordingMessageBox>(
+                        m_program->services.messages));
+                    whileBlocked(&form);
+                    box->button(QMessageBox::Ok)->click();
+                });
+            // An empty name: Print Student says so in a message box.
+            m_program->student()->mnuPrintStudent->trigger();
+            QVERIFY(reached);
+            QVERIFY2(unchanged, "changed while the message box was up");
+            const QString before = seen();
+            take(&form);
+            QVERIFY2(QTest::qWaitFor([&] { return seen() != before; }, testing::WaitLimitMs),
+                     "nothing changed once the message box was gone");
+        });
+        QVERIFY2(reached, "the message box did not come up");
+        return;
+    }
+    if (blocker == u"cmdAdd") {
+        inWindow(u"frmStudent"_s, [](Form &) {});
+        const QString before = seen();
+        bool closed = false;
+        // This window only: a run that fails must not reach into the next one.
+        const QPointer<QWidget> student = m_program->student();
+        testing::whenActive([student]() -> QWidget * { return student; },
+                            [&] {
+                                QCoreApplication::sendPostedEvents();
+                                QCoreApplication::processEvents();
+                                unchanged = seen() == before;
+                                m_program->student()->Hide();
+                                closed = true;
+                            });
+        QAccessibleInterface *add = accessibleOf(&main(), blocker);
+        QVERIFY(add && add->actionInterface());
+        add->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        reached = take(&main());
+        QTRY_VERIFY_WITH_TIMEOUT(closed || m_program->services.ends > 0, testing::WaitLimitMs);
+    } else {
+        inWindow(blocker, [&](Form &) { whileBlocked(behind); });
+    }
+    QVERIFY2(reached, qPrintable(control + u" cannot be reached that way"_s));
+    QVERIFY2(unchanged, "changed while the modal window was up");
+    const QString before = seen();
+    take(behind);
+    QTRY_VERIFY2_WITH_TIMEOUT(seen() != before, "nothing changed once the window was gone",
+                              testing::WaitLimitMs);
 }
 
 SI_TEST_MAIN(TestAccessibility)

@@ -62,6 +62,7 @@ private Q_SLOTS:
     void sameNamesAreToldApartByItemData();
     void displayShowsEveryFieldWithoutLeftovers();
     void displayModeHidesTheActionButton();
+    void removeDeletesExactlyTheSelected_data();
     void removeDeletesExactlyTheSelected();
     void codesAreNeverReused();
     void cancelStoresNothing();
@@ -350,13 +351,24 @@ void TestWindows::displayModeHidesTheActionButton()
     QCOMPARE(record(1)->StudentName(), u"Dee"_s); // display has no save
 }
 
+void TestWindows::removeDeletesExactlyTheSelected_data()
+{
+    QTest::addColumn<int>("moveTo"); // where the main list's selection moves while the window is up
+    QTest::newRow("selection kept") << -2;
+    QTest::newRow("selection moved to another student") << 0;
+    QTest::newRow("selection cleared") << -1;
+}
+
 void TestWindows::removeDeletesExactlyTheSelected()
 {
+    QFETCH(int, moveTo);
     for (const QString &name : {u"Ada"_s, u"Ben"_s, u"Cy"_s})
         add({name, u"1"_s});
     selectByData(2);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
-                      [](frmStudent &w) {
+                      [this, moveTo](frmStudent &w) {
+                          if (moveTo > -2)
+                              list().setListIndex(moveTo);
                           QVERIFY(w.cmdAction->isVisible());
                           QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_s);
                           QCOMPARE(w.txtName->Text(), u"Ben"_s);

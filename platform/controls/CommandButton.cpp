@@ -1,5 +1,6 @@
 #include "platform/controls/CommandButton.h"
 
+#include "platform/controls/ButtonAccessible.h"
 #include "platform/controls/placement.h"
 
 #include <QKeyEvent>
@@ -12,6 +13,7 @@ CommandButton::CommandButton(QWidget *parent, const QString &name, const QString
                              QRect geometry)
     : QPushButton(caption, parent)
 {
+    installButtonAccessibility();
     place(this, name, geometry);
     setAutoDefault(false);
 }

@@ -1,6 +1,7 @@
 #include "platform/controls/ListBoxAccessible.h"
 
 #include "platform/controls/ListBox.h"
+#include "platform/forms/modality.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -77,7 +78,7 @@ public:
     bool isRowSelected(int row) const override { return row >= 0 && row == list()->ListIndex(); }
     bool selectRow(int row) override
     {
-        if (row < 0 || row >= list()->ListCount())
+        if (isBlockedByModalWindow(list()) || row < 0 || row >= list()->ListCount())
             return false;
         list()->setCurrent(row);
         list()->select(row);
@@ -87,12 +88,18 @@ public:
     bool selectColumn(int) override { return false; }
     bool unselectRow(int row) override
     {
-        if (!isRowSelected(row))
+        if (isBlockedByModalWindow(list()) || !isRowSelected(row))
             return false;
         list()->select(-1);
         return true;
     }
     bool unselectColumn(int) override { return false; }
+    void doAction(const QString &actionName) override
+    {
+        if (!isBlockedByModalWindow(list()))
+            QAccessibleWidget::doAction(actionName);
+    }
+
     // Entries read before the change were dropped when their rows moved (see child()).
     void modelChange(QAccessibleTableModelChangeEvent *) override {}
 

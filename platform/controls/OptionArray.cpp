@@ -1,5 +1,6 @@
 #include "platform/controls/OptionArray.h"
 
+#include "platform/controls/ButtonAccessible.h"
 #include "platform/controls/placement.h"
 #include "platform/core/RuntimeError.h"
 #include "platform/services/dispatch.h"
@@ -14,6 +15,7 @@ OptionButton::OptionButton(OptionArray &array, int index, QWidget *parent, const
                            QRect geometry)
     : QRadioButton(caption, parent), m_array(array), m_index(index)
 {
+    installButtonAccessibility();
     place(this, array.name() + QStringLiteral("_%1").arg(index), geometry);
     fitCaption(this);
 }

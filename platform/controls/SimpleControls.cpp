@@ -1,6 +1,8 @@
 #include "platform/controls/SimpleControls.h"
 
+#include "platform/controls/ButtonAccessible.h"
 #include "platform/controls/placement.h"
+#include "platform/controls/TextAccessible.h"
 #include "platform/core/RuntimeError.h"
 
 #include <limits>
@@ -9,6 +11,7 @@ namespace platform {
 
 TextBox::TextBox(QWidget *parent, const QString &name, QRect geometry) : QLineEdit(parent)
 {
+    installTextAccessibility();
     place(this, name, geometry);
     setMaxLength(std::numeric_limits<int>::max());
 }
@@ -16,6 +19,7 @@ TextBox::TextBox(QWidget *parent, const QString &name, QRect geometry) : QLineEd
 CheckBox::CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
     : QCheckBox(caption, parent)
 {
+    installButtonAccessibility();
     place(this, name, geometry);
     fitCaption(this);
 }

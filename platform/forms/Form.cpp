@@ -1,6 +1,7 @@
 #include "platform/forms/Form.h"
 
 #include "platform/core/RuntimeError.h"
+#include "platform/forms/MenuItemAccessible.h"
 #include "platform/services/dispatch.h"
 
 #include <QAccessibleWidget>
@@ -33,7 +34,8 @@ QAccessibleInterface *formAccessibility(const QString &, QObject *object)
 Form::Form(const FormGeometry &geometry) : m_geometry(geometry)
 {
     static const bool accessibilityInstalled =
-        (QAccessible::installFactory(formAccessibility), true);
+        (QAccessible::installFactory(formAccessibility),
+         QAccessible::installFactory(accessibleMenuItem), true);
     Q_UNUSED(accessibilityInstalled);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(geometry.caption);
