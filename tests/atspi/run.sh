@@ -17,8 +17,13 @@ if ! [ -x "$python" ] || ! "$python" -c 'import pyatspi' 2>/dev/null; then
     missing+=("pyatspi for $python (package python3-pyatspi)")
 fi
 if [ ${#missing[@]} -gt 0 ]; then
-    echo "SKIP: the accessibility bus cannot be started here; missing: ${missing[*]}." >&2
-    echo "SKIP: scripts/deps.sh test installs them." >&2
+    {
+        echo "######################################################################"
+        echo "## SKIPPED: the accessibility bus cannot be started here. Missing:"
+        printf '##   %s\n' "${missing[@]}"
+        echo "## scripts/deps.sh test installs them."
+        echo "######################################################################"
+    } >&2
     exit 77
 fi
 
@@ -53,11 +58,21 @@ await_file() {
 }
 
 export XDG_RUNTIME_DIR=$runtime
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$runtime/display" \
-    >"$runtime/xvfb.log" 2>&1 &
-pids+=($!)
-await_file "$runtime/display" "$!" "$runtime/xvfb.log" Xvfb
-export DISPLAY=:$(cat "$runtime/display")
+# A display number of its own, away from the low ones: another X server on the machine that
+# exits while this one starts on its old number takes this one's socket with it.
+display=$((100 + RANDOM % 800))
+for _ in $(seq 1 20); do
+    Xvfb ":$display" -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$runtime/display" \
+        >"$runtime/xvfb.log" 2>&1 &
+    xvfb=$!
+    while ! [ -s "$runtime/display" ] && kill -0 "$xvfb" 2>/dev/null; do sleep 0.1; done
+    [ -s "$runtime/display" ] && break
+    wait "$xvfb" || true # that number is taken
+    display=$((display + 1))
+done
+pids+=("$xvfb")
+await_file "$runtime/display" "$xvfb" "$runtime/xvfb.log" Xvfb
+export DISPLAY=:$display
 
 dbus-daemon --session --nofork --print-address=3 3>"$runtime/bus" >"$runtime/bus.log" 2>&1 &
 pids+=($!)
