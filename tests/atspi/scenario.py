@@ -10,6 +10,7 @@ condition ends the run; with --keep-going each failure is listed and the run car
 the next step (restarting the program if it ended), to see everything that goes wrong.
 """
 
+import collections
 import os
 import pathlib
 import re
@@ -283,12 +284,12 @@ def open_menu(window, menu):
     if not showing(popup):  # the action shows a closed menu but closes an open one
         act(item, 'ShowMenu', f'the menu "{menu}"')
     wait_for(f'the menu "{menu}" open', lambda: showing(popup))
-    return item, popup
+    return popup
 
 
 def choose_menu_item(window, menu, entry):
     """Opens the menu and presses its item, as a screen reader user does."""
-    _, popup = open_menu(window, menu)
+    popup = open_menu(window, menu)
     act(need(popup, pyatspi.ROLE_MENU_ITEM, entry), 'Press', f'the menu item "{menu} > {entry}"')
     expect(f'the menu "{menu}" closed after "{entry}"', lambda: showing(popup), False)
 
@@ -354,10 +355,8 @@ def print_schools(window, schools):
 
 # --- the scenario ------------------------------------------------------------------------
 
-class Student:
-    def __init__(self, name, units, level, major, school, typed, deans):
-        self.name, self.units, self.level, self.major = name, units, level, major
-        self.school, self.typed, self.deans = school, typed, deans
+# typed: the school is typed into the edit field rather than selected in the list.
+Student = collections.namedtuple('Student', 'name units level major school typed deans')
 
 
 STUDENTS = [
@@ -368,7 +367,6 @@ STUDENTS = [
     Student('Dev Patel', '110', 'Senior', 'Marketing', 'West Highland', False, True),
 ]
 SCHOOLS = ['Franklin', 'Highland', 'Midtown', 'West Highland']
-LEVELS = ['Freshman', 'Sophomore', 'Junior', 'Senior']
 
 
 def open_student_window(button):
@@ -502,7 +500,7 @@ def exit_while_student_window_is_up(shown):
 
 def about():
     main = main_window()
-    _, popup = open_menu(main, 'Help')
+    popup = open_menu(main, 'Help')
     act(need(popup, pyatspi.ROLE_MENU_ITEM, 'About'), 'Press', 'the menu item "Help > About"')
     box = wait_for('the About box', about_box)
     expect('the menu "Help" closed after "About"', lambda: showing(popup), False)
@@ -536,7 +534,7 @@ def recover(host, folder):
             wait_for('every window but the main one closed',
                      lambda: top_levels() == [main_window()], 10.0)
             return
-    except StepFailed as e:
+    except (StepFailed, GLib.GError) as e:
         print(f'NOTE could not close the windows ({e}); starting the program again')
     program.kill()
     print('NOTE the program is started again: later steps find no students', flush=True)
@@ -547,7 +545,7 @@ def main():
     args = sys.argv[1:]
     Run.keep_going = '--keep-going' in args
     host = [a for a in args if a != '--keep-going'][0]
-    pyatspi.setTimeout(5000, 5000)  # a stalled call fails in seconds, not in libatspi's 25
+    pyatspi.setTimeout(5000, 5000)  # a stalled call fails in seconds, not libatspi's default
     with tempfile.TemporaryDirectory(prefix='si-atspi-') as folder:
         Documents.folder = pathlib.Path(folder)
         steps = [('the program starts with an empty list', lambda: expect(
@@ -572,7 +570,10 @@ def main():
                 Run.step = name
                 print(f'-- {name}', flush=True)
                 try:
-                    step()
+                    try:
+                        step()
+                    except GLib.GError as e:  # an object gone, or a call not answered
+                        raise StepFailed(f'{name}: {e.message}') from e
                 except StepFailed as e:
                     if not Run.keep_going:
                         raise
