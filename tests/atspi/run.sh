@@ -76,16 +76,21 @@ export DBUS_SESSION_BUS_ADDRESS
 # accessibility bus starts the registry when the first client asks for it.
 "$launcher" --launch-immediately >"$runtime/launcher.log" 2>&1 &
 pids+=($!)
+launched=false
 for _ in $(seq 1 300); do
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
-        >/dev/null 2>&1 && break
-    if ! kill -0 "${pids[-1]}" 2>/dev/null; then
-        echo "at-spi-bus-launcher did not start:" >&2
-        cat "$runtime/launcher.log" >&2
-        exit 1
+    if dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+        org.a11y.Bus.GetAddress >/dev/null 2>&1; then
+        launched=true
+        break
     fi
+    kill -0 "${pids[-1]}" 2>/dev/null || break
     sleep 0.1
 done
+if ! $launched; then
+    echo "at-spi-bus-launcher gave no accessibility bus:" >&2
+    cat "$runtime/launcher.log" >&2
+    exit 1
+fi
 
 status=0
 "$python" "$here/scenario.py" "$@" || status=$?
