@@ -10,6 +10,7 @@
 #include "platform/services/MessageBox.h"
 #include "platform/services/Printer.h"
 #include "student_window/frmStudent.h"
+#include "support/RecordingPrinter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -60,7 +61,7 @@ public:
         auto box = std::make_unique<RecordingMessageBox>(messages);
         messageBox = box.get();
         m_previousBox = platform::setMessageBox(std::move(box));
-        auto recorder = std::make_unique<platform::RecordingPrinter>();
+        auto recorder = std::make_unique<RecordingPrinter>();
         printer = recorder.get();
         m_previousPrinter = platform::setPrinter(std::move(recorder));
         m_previousHandler = platform::setErrorHandler([this](const platform::RuntimeError &e) {
@@ -92,7 +93,7 @@ public:
     std::vector<platform::ErrorKind> errors;
     int ends = 0;
     RecordingMessageBox *messageBox = nullptr;
-    platform::RecordingPrinter *printer = nullptr;
+    RecordingPrinter *printer = nullptr;
 
 private:
     std::unique_ptr<platform::MessageBoxService> m_previousBox;
@@ -226,6 +227,17 @@ inline const CStudents *students(const frmStudent &window)
 inline std::int16_t selectedLevel(const frmStudent &window)
 {
     return StudentWindowProbe::selectedLevel(window);
+}
+
+// Whether a window's modal show has entered its own event loop (and not merely been shown).
+class FormProbe
+{
+public:
+    static bool isShowingModally(const platform::Form &form) { return form.m_modalLoop != nullptr; }
+};
+inline bool isShowingModally(const platform::Form &form)
+{
+    return FormProbe::isShowingModally(form);
 }
 
 // Top-level widgets that are still shown; a test ends with none but the ones it expects.

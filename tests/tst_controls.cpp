@@ -724,7 +724,7 @@ void TestControls::longCaptionWrapsInsideButton()
     const QRect area =
         button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
     const QRect needed = button.fontMetrics().boundingRect(
-        area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button.Caption());
+        area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button.text());
     QVERIFY2(area.contains(needed), qPrintable(QStringLiteral("needs %1x%2 in %3x%4")
                                                    .arg(needed.width())
                                                    .arg(needed.height())

@@ -293,7 +293,7 @@ void TestKeyboard::wholeSessionByKeyboard()
     QString removeCaption;
     whileStudentShown([this] { press(Qt::Key_R, Qt::AltModifier); },
                       [&](frmStudent &w) {
-                          removeCaption = w.cmdAction->Caption();
+                          removeCaption = w.cmdAction->text();
                           shownName = w.txtName->Text();
                           press(Qt::Key_Return);
                       });

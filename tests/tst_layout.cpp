@@ -447,7 +447,7 @@ void TestLayout::captionsFit()
             captioned += qobject_cast<QAbstractButton *>(control) ||
                          qobject_cast<QLabel *>(control) || qobject_cast<QGroupBox *>(control);
         if (auto *w = qobject_cast<frmStudent *>(&form))
-            shownCaption = w->cmdAction->Caption();
+            shownCaption = w->cmdAction->text();
     });
     QVERIFY(captioned >= 2);
     QCOMPARE(shownCaption, actionCaption); // the mode's own caption was measured

@@ -284,12 +284,12 @@ bool whileShown(const std::function<Window *()> &find, const std::function<void(
     timer.setInterval(0);
     QObject::connect(&timer, &QTimer::timeout, &timer, [&] {
         Window *window = find();
-        if (!window || !window->isShowingModally())
+        if (!window || !testing::isShowingModally(*window))
             return;
         timer.stop();
         ran = true;
         inside(*window);
-        if (Window *still = find(); still && still->isShowingModally())
+        if (Window *still = find(); still && testing::isShowingModally(*still))
             still->Hide();
     });
     timer.start();
@@ -822,9 +822,9 @@ void Walk::session(Mode mode, frmStudent &w)
     const QString caption = mode == Mode::Add       ? QStringLiteral("Add Student")
                             : mode == Mode::Display ? QStringLiteral("Student Display")
                                                     : QStringLiteral("Remove this Student?");
-    check(w.cmdAction->Caption() == caption && w.cmdAction->isVisible() == (mode != Mode::Display),
+    check(w.cmdAction->text() == caption && w.cmdAction->isVisible() == (mode != Mode::Display),
           QStringLiteral("action button %1, %2")
-              .arg(shown(w.cmdAction->Caption()))
+              .arg(shown(w.cmdAction->text()))
               .arg(QLatin1String(w.cmdAction->isVisible() ? "shown" : "hidden")));
     if (mode == Mode::Add) {
         m_fields = Fields{};

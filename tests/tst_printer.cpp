@@ -4,6 +4,7 @@
 #include "platform/core/RuntimeError.h"
 #include "platform/services/PainterPrinter.h"
 #include "platform/services/Printer.h"
+#include "support/RecordingPrinter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -212,7 +213,7 @@ void TestPrinter::initTestCase()
 
 void TestPrinter::recordingPrinterKeepsDocuments()
 {
-    platform::RecordingPrinter printer;
+    testing::RecordingPrinter printer;
     const PrintStatement first{T(QStringLiteral("a")), NextZone, EndOfLine};
     const PrintStatement second{PrintItem::Column(7), EndOfLine};
 
@@ -233,8 +234,8 @@ void TestPrinter::recordingPrinterKeepsDocuments()
 
 void TestPrinter::currentServiceGetsEveryStatement()
 {
-    auto recorder = std::make_unique<platform::RecordingPrinter>();
-    platform::RecordingPrinter *recording = recorder.get();
+    auto recorder = std::make_unique<testing::RecordingPrinter>();
+    testing::RecordingPrinter *recording = recorder.get();
     auto previous = platform::setPrinter(std::move(recorder));
     QVERIFY(dynamic_cast<platform::SystemPrinter *>(previous.get()));
 

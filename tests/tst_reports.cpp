@@ -644,8 +644,8 @@ void TestReports::printerFailureStopsTheReport()
     QVERIFY(window.form.isVisible());
 
     // The window carries on: printing again with a working printer prints the whole report.
-    auto recorder = std::make_unique<platform::RecordingPrinter>();
-    platform::RecordingPrinter *recording = recorder.get();
+    auto recorder = std::make_unique<testing::RecordingPrinter>();
+    testing::RecordingPrinter *recording = recorder.get();
     m_services->usePrinter(std::move(recorder));
     print->trigger();
     QCOMPARE(recording->documents().size(), 1);

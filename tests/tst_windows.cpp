@@ -338,7 +338,7 @@ void TestWindows::displayModeHidesTheActionButton()
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
                       [](frmStudent &w) {
                           QVERIFY(!w.cmdAction->isVisible());
-                          QCOMPARE(w.cmdAction->Caption(), u"Student Display"_s);
+                          QCOMPARE(w.cmdAction->text(), u"Student Display"_s);
                           // Fields stay editable, and Enter has no button to press.
                           QVERIFY(!w.txtName->isReadOnly() && w.txtName->isEnabled());
                           QTest::keyClicks(w.txtName, u"x"_s);
@@ -358,7 +358,7 @@ void TestWindows::removeDeletesExactlyTheSelected()
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
                       [](frmStudent &w) {
                           QVERIFY(w.cmdAction->isVisible());
-                          QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_s);
+                          QCOMPARE(w.cmdAction->text(), u"Remove this Student?"_s);
                           QCOMPARE(w.txtName->Text(), u"Ben"_s);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
@@ -425,7 +425,7 @@ void TestWindows::unknownModeSetsNothingUp()
                 student()->Show(ShowMode::Modal);
             },
             [](frmStudent &w) {
-                QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_s);
+                QCOMPARE(w.cmdAction->text(), u"Remove this Student?"_s);
                 QVERIFY(w.cmdAction->isVisible());
                 QCOMPARE(w.txtName->Text(), u"Eve"_s);
                 // The button does nothing in an unknown mode but hide the window.
@@ -527,7 +527,7 @@ void TestWindows::aboutBoxOpensAndCloses()
                             frmAbout &box = *m_program->forms->frmAbout.existing();
                             const auto guard = hideAfterwards(box);
                             QCOMPARE(box.lblVersion->text(), u"Version 1.0"_s);
-                            QVERIFY(!box.imgBooks->picture().isNull());
+                            QVERIFY(!box.imgBooks->pixmap().isNull());
                             QTest::mouseClick(box.cmdOK, Qt::LeftButton);
                         });
     about->trigger();
@@ -749,7 +749,7 @@ void TestWindows::layoutMatchesTheDesign()
                           QCOMPARE(w.cmdAction->geometry(), QRect(256, 160, 81, 41));
                           QCOMPARE(w.optLevel[3].parentWidget(), w.fraGrade);
                           QCOMPARE(w.lstMajor->parentWidget(), w.client());
-                          QCOMPARE(w.cmdAction->Caption(), u"Add Student"_s);
+                          QCOMPARE(w.cmdAction->text(), u"Add Student"_s);
                           QVERIFY(w.menuBar()->isVisible());
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });

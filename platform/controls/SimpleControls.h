@@ -57,7 +57,6 @@ class Image : public QLabel
 public:
     Image(QWidget *parent, const QString &name, QRect geometry);
     void setPicture(const QPixmap &picture) { setPixmap(picture); }
-    QPixmap picture() const { return pixmap(); }
 };
 
 } // namespace platform
