@@ -51,6 +51,22 @@ private:
     std::vector<ShownMessage> &m_log;
 };
 
+// Qt's offscreen platform cannot raise a window and says so at every show; nothing else is
+// dropped.
+inline QtMessageHandler &forwardedMessages()
+{
+    static QtMessageHandler handler = nullptr;
+    return handler;
+}
+inline void dropRaiseWarning(QtMsgType type, const QMessageLogContext &context,
+                             const QString &message)
+{
+    if (type == QtWarningMsg && message == u"This plugin does not support raise()")
+        return;
+    if (forwardedMessages())
+        forwardedMessages()(type, context, message);
+}
+
 // Installs recorders for the message box, the printer and the error handler for one test,
 // and puts the real services back afterwards.
 class Services
@@ -70,9 +86,13 @@ public:
         });
         m_previousEnd = platform::setEndAction([this] { ++ends; });
         platform::resetEnded();
+        m_previousMessages = qInstallMessageHandler(dropRaiseWarning);
+        if (m_previousMessages != dropRaiseWarning)
+            forwardedMessages() = m_previousMessages;
     }
     ~Services()
     {
+        qInstallMessageHandler(m_previousMessages);
         platform::setEndAction(std::move(m_previousEnd));
         platform::setErrorHandler(std::move(m_previousHandler));
         platform::setPrinter(std::move(m_previousPrinter));
@@ -100,6 +120,7 @@ private:
     std::unique_ptr<platform::PrinterService> m_previousPrinter;
     platform::ErrorHandler m_previousHandler;
     platform::EndAction m_previousEnd;
+    QtMessageHandler m_previousMessages = nullptr;
 };
 
 // How long a GUI test waits for what it needs (a window active, a window gone, the focus):

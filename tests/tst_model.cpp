@@ -1403,7 +1403,7 @@ void TestModel::codesRunOut()
     // window shown modeless, which spares a modal loop per student.
     frmStudent &w = *m_forms->frmStudent;
     for (int i = 1; i <= 32766; ++i) {
-        w.setAction(QStringLiteral("A"));
+        w.setAction(StudentAction::Add);
         w.Show(ShowMode::Modeless);
         // Scattered names, so that entries go in all over the list.
         w.txtName->setText(QStringLiteral("Student %1").arg(i * 7919 % 32768));

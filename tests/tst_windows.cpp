@@ -33,6 +33,20 @@ struct Entry
     bool deans;
 };
 
+// The opaque colours of a picture; transparent pixels show what lies behind.
+QSet<QRgb> colours(const QImage &image)
+{
+    QSet<QRgb> found;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        for (int x = 0; x < argb.width(); ++x) {
+            if (qAlpha(argb.pixel(x, y)) == 255)
+                found << argb.pixel(x, y);
+        }
+    }
+    return found;
+}
+
 // A failed check inside a modal window must not leave its loop running.
 auto hideAfterwards(Form &form)
 {
@@ -418,7 +432,9 @@ void TestWindows::unknownModeSetsNothingUp()
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
                       [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
-    for (const QString &mode : {u"a"_s, u"AD"_s, u""_s}) {
+    // The mode a window never told has, and values outside the named ones.
+    for (const StudentAction mode :
+         {StudentAction::None, static_cast<StudentAction>(-1), static_cast<StudentAction>(99)}) {
         whileStudentShown(
             [&] {
                 student()->setAction(mode);
@@ -528,6 +544,13 @@ void TestWindows::aboutBoxOpensAndCloses()
                             const auto guard = hideAfterwards(box);
                             QCOMPARE(box.lblVersion->text(), u"Version 1.0"_s);
                             QVERIFY(!box.imgBooks->pixmap().isNull());
+                            // Stretched pixel for pixel: no colour on screen that the picture
+                            // lacks, as smoothing would blend in.
+                            const QSet<QRgb> drawn = colours(box.imgBooks->grab().toImage());
+                            QSet<QRgb> own = colours(box.imgBooks->pixmap().toImage());
+                            own << box.palette().color(QPalette::Window).rgb();
+                            QVERIFY2(own.contains(drawn),
+                                     qPrintable(u"%1 colours drawn"_s.arg(drawn.size())));
                             QTest::mouseClick(box.cmdOK, Qt::LeftButton);
                         });
     about->trigger();
