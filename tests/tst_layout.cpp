@@ -405,22 +405,19 @@ void TestLayout::inWindow(const QString &state, const std::function<void(Form &)
         main().lstStudent->setListIndex(0);
         opener = state == u"display" ? main().cmdDisplay : main().cmdRemove;
     }
-    const auto find = [this, state]() -> Form * {
+    const auto find = [this, state]() -> QWidget * {
         if (state == u"about")
             return m_program->forms->frmAbout.existing();
         return student();
     };
-    bool ran = false;
-    testing::whenActive(find, [&] {
-        ran = true;
-        inside(*find());
-        find()->Hide();
-    });
-    if (state == u"about")
-        main().mnuAbout->trigger();
-    else
-        QTest::mouseClick(opener, Qt::LeftButton);
-    QVERIFY(ran);
+    const auto open = [this, state, opener] {
+        if (state == u"about")
+            main().mnuAbout->trigger();
+        else
+            QTest::mouseClick(opener, Qt::LeftButton);
+    };
+    QVERIFY(
+        testing::whileShown(find, open, [&](QWidget &form) { inside(static_cast<Form &>(form)); }));
 }
 
 void TestLayout::captionsFit_data()

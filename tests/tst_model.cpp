@@ -279,23 +279,10 @@ template <typename Window>
 bool whileShown(const std::function<Window *()> &find, const std::function<void()> &opener,
                 const std::function<void(Window &)> &inside)
 {
-    bool ran = false;
-    QTimer timer;
-    timer.setInterval(0);
-    QObject::connect(&timer, &QTimer::timeout, &timer, [&] {
-        Window *window = find();
-        if (!window || !testing::isShowingModally(*window))
-            return;
-        timer.stop();
-        ran = true;
-        inside(*window);
-        if (Window *still = find(); still && testing::isShowingModally(*still))
-            still->Hide();
-    });
-    timer.start();
-    opener();
-    timer.stop();
-    return ran;
+    return testing::whileShown(
+        [&find]() -> QWidget * { return find(); }, opener,
+        [&inside](QWidget &window) { inside(static_cast<Window &>(window)); },
+        [](QWidget *window) { return testing::isShowingModally(window); });
 }
 
 enum class Mode { Add, Display, Remove };

@@ -124,20 +124,9 @@ void TestWindows::cleanup()
 void TestWindows::whileStudentShown(const std::function<void()> &opener,
                                     const std::function<void(frmStudent &)> &inside)
 {
-    bool ran = false;
-    testing::whenActive([this] { return student(); },
-                        [&] {
-                            ran = true;
-                            inside(*student());
-                            // Never leave a modal loop running behind a failed check.
-                            if (student() && student()->isVisible())
-                                QTimer::singleShot(0, student(), [this] {
-                                    if (student())
-                                        student()->Hide();
-                                });
-                        });
-    opener();
-    QVERIFY(ran);
+    QVERIFY(
+        testing::whileShown([this] { return student(); }, opener,
+                            [&](QWidget &window) { inside(static_cast<frmStudent &>(window)); }));
 }
 
 void TestWindows::add(const Entry &e)
