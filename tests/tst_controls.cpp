@@ -735,6 +735,31 @@ void TestControls::longCaptionWrapsInsideButton()
                                                    .arg(needed.height())
                                                    .arg(area.width())
                                                    .arg(area.height())));
+
+    // What is painted: the caption's dark text rows span more than one line, so the second
+    // line is there, and none of it touches the button's left or right edge.
+    const QImage shot = button.grab().toImage();
+    const qreal ratio = shot.devicePixelRatio();
+    int top = -1;
+    int bottom = -1;
+    bool touchesEdge = false;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if (qGray(shot.pixel(x, y)) >= 100)
+                continue;
+            top = top < 0 ? y : top;
+            bottom = y;
+            touchesEdge = touchesEdge || x < 3 * ratio || x >= shot.width() - 3 * ratio;
+        }
+    }
+    QVERIFY2(top >= 0, "no caption painted");
+    const qreal lineHeight = button.fontMetrics().height() * ratio;
+    QVERIFY2(bottom - top + 1 > 1.5 * lineHeight,
+             qPrintable(QStringLiteral("text rows %1 to %2, one line is %3 high")
+                            .arg(top)
+                            .arg(bottom)
+                            .arg(lineHeight)));
+    QVERIFY(!touchesEdge);
 }
 
 SI_TEST_MAIN(TestControls)

@@ -94,8 +94,7 @@ bool whileShown(const std::function<QWidget *()> &find, const std::function<void
     });
     timer.start();
     opener();
-    const bool done =
-        opening == Opening::Call ? ran : waitFor([&] { return ran && !shown(); });
+    const bool done = opening == Opening::Call ? ran : waitFor([&] { return ran && !shown(); });
     timer.stop();
     if (shown())
         find()->hide();
