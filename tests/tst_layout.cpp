@@ -395,13 +395,14 @@ void TestLayout::inWindow(const QString &state, const std::function<void(Form &)
     }
     QPushButton *opener = main().cmdAdd;
     if (state == u"display" || state == u"remove") {
-        testing::whenActive([this] { return student(); },
-                            [this] {
-                                QTest::keyClicks(student()->txtName, u"Christopher Columbus"_s);
-                                student()->optLevel[0].setValue(true);
-                                QTest::mouseClick(student()->cmdAction, Qt::LeftButton);
-                            });
-        QTest::mouseClick(main().cmdAdd, Qt::LeftButton);
+        QVERIFY(testing::whileShown([this] { return student(); },
+                                    [this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                                    [this](QWidget &) {
+                                        QTest::keyClicks(student()->txtName,
+                                                         u"Christopher Columbus"_s);
+                                        student()->optLevel[0].setValue(true);
+                                        QTest::mouseClick(student()->cmdAction, Qt::LeftButton);
+                                    }));
         main().lstStudent->setListIndex(0);
         opener = state == u"display" ? main().cmdDisplay : main().cmdRemove;
     }

@@ -47,15 +47,6 @@ QSet<QRgb> colours(const QImage &image)
     return found;
 }
 
-// A failed check inside a modal window must not leave its loop running.
-auto hideAfterwards(Form &form)
-{
-    return qScopeGuard([&form] {
-        if (form.isVisible())
-            form.Hide();
-    });
-}
-
 } // namespace
 
 class TestWindows : public QObject
@@ -490,32 +481,26 @@ void TestWindows::noSelection()
 void TestWindows::aboutBoxOpensAndCloses()
 {
     QAction *about = main().mnuAbout;
+    const auto find = [this] { return m_program->about(); };
+    const auto open = [about] { about->trigger(); };
     frmAbout *first = nullptr;
     for (int round = 0; round < 3; ++round) {
-        bool shown = false;
         bool closedByKey = false;
-        testing::whenActive(
-            [this] { return m_program->forms->frmAbout.existing(); },
-            [&] {
-                frmAbout &box = *m_program->forms->frmAbout.existing();
-                const auto guard = hideAfterwards(box);
-                shown = true;
-                if (!first)
-                    first = &box;
-                QCOMPARE(&box, first); // the same window again
-                QCOMPARE(QApplication::focusWidget(), box.cmdOK);
-                QTest::keyClick(box.cmdOK, Qt::Key_Escape);
-                QVERIFY(box.isVisible());
-                const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Space, Qt::Key_K};
-                QWidget *target =
-                    round == 2 ? static_cast<QWidget *>(&box) : static_cast<QWidget *>(box.cmdOK);
-                QTest::keyClick(target, keys[round], round == 2 ? Qt::AltModifier : Qt::NoModifier);
-                // An access key presses the button with a short animation.
-                closedByKey =
-                    QTest::qWaitFor([&box] { return !box.isVisible(); }, testing::WaitLimitMs);
-            });
-        about->trigger();
-        QVERIFY(shown);
+        QVERIFY(testing::whileShown(find, open, [&](QWidget &window) {
+            auto &box = static_cast<frmAbout &>(window);
+            if (!first)
+                first = &box;
+            QCOMPARE(&box, first); // the same window again
+            QCOMPARE(QApplication::focusWidget(), box.cmdOK);
+            QTest::keyClick(box.cmdOK, Qt::Key_Escape);
+            QVERIFY(box.isVisible());
+            const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Space, Qt::Key_K};
+            QWidget *target =
+                round == 2 ? static_cast<QWidget *>(&box) : static_cast<QWidget *>(box.cmdOK);
+            QTest::keyClick(target, keys[round], round == 2 ? Qt::AltModifier : Qt::NoModifier);
+            // An access key presses the button with a short animation.
+            closedByKey = testing::waitFor([&box] { return !box.isVisible(); });
+        }));
         QVERIFY2(closedByKey, qPrintable(QStringLiteral("key %1 left the box open").arg(round)));
         QVERIFY(!m_program->forms->frmAbout->isVisible());
         QVERIFY(m_program->forms->frmAbout.isLoaded());
@@ -523,26 +508,20 @@ void TestWindows::aboutBoxOpensAndCloses()
         QTRY_COMPARE(QApplication::activeWindow(), &main());
     }
     // The close box unloads it; the next request builds it afresh with the same content.
-    testing::whenActive([this] { return m_program->forms->frmAbout.existing(); },
-                        [this] { m_program->forms->frmAbout.existing()->close(); });
-    about->trigger();
+    QVERIFY(testing::whileShown(find, open, [](QWidget &box) { box.close(); }));
     QVERIFY(!m_program->forms->frmAbout.isLoaded());
-    testing::whenActive([this] { return m_program->forms->frmAbout.existing(); },
-                        [this] {
-                            frmAbout &box = *m_program->forms->frmAbout.existing();
-                            const auto guard = hideAfterwards(box);
-                            QCOMPARE(box.lblVersion->text(), u"Version 1.0"_s);
-                            QVERIFY(!box.imgBooks->pixmap().isNull());
-                            // Stretched pixel for pixel: no colour on screen that the picture
-                            // lacks, as smoothing would blend in.
-                            const QSet<QRgb> drawn = colours(box.imgBooks->grab().toImage());
-                            QSet<QRgb> own = colours(box.imgBooks->pixmap().toImage());
-                            own << box.palette().color(QPalette::Window).rgb();
-                            QVERIFY2(own.contains(drawn),
-                                     qPrintable(u"%1 colours drawn"_s.arg(drawn.size())));
-                            QTest::mouseClick(box.cmdOK, Qt::LeftButton);
-                        });
-    about->trigger();
+    QVERIFY(testing::whileShown(find, open, [](QWidget &window) {
+        auto &box = static_cast<frmAbout &>(window);
+        QCOMPARE(box.lblVersion->text(), u"Version 1.0"_s);
+        QVERIFY(!box.imgBooks->pixmap().isNull());
+        // Stretched pixel for pixel: no colour on screen that the picture lacks, as smoothing
+        // would blend in.
+        const QSet<QRgb> drawn = colours(box.imgBooks->grab().toImage());
+        QSet<QRgb> own = colours(box.imgBooks->pixmap().toImage());
+        own << box.palette().color(QPalette::Window).rgb();
+        QVERIFY2(own.contains(drawn), qPrintable(u"%1 colours drawn"_s.arg(drawn.size())));
+        QTest::mouseClick(box.cmdOK, Qt::LeftButton);
+    }));
 }
 
 void TestWindows::exitEndsTheProgram_data()
