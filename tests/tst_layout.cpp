@@ -417,8 +417,9 @@ void TestLayout::inWindow(const QString &state, const std::function<void(Form &)
         else
             QTest::mouseClick(opener, Qt::LeftButton);
     };
-    QVERIFY(
-        testing::whileShown(find, open, [&](QWidget &form) { inside(static_cast<Form &>(form)); }));
+    const bool shown =
+        testing::whileShown(find, open, [&](QWidget &form) { inside(static_cast<Form &>(form)); });
+    QVERIFY2(shown || testing::failed(), "the window never came up");
 }
 
 void TestLayout::captionsFit_data()

@@ -115,9 +115,11 @@ void TestWindows::cleanup()
 void TestWindows::whileStudentShown(const std::function<void()> &opener,
                                     const std::function<void(frmStudent &)> &inside)
 {
-    QVERIFY(
+    const bool shown =
         testing::whileShown([this] { return student(); }, opener,
-                            [&](QWidget &window) { inside(static_cast<frmStudent &>(window)); }));
+                            [&](QWidget &w) { inside(static_cast<frmStudent &>(w)); });
+    // After a failed check only that one is reported.
+    QVERIFY2(shown || testing::failed(), "the student window never came up");
 }
 
 void TestWindows::add(const Entry &e)
