@@ -1,8 +1,8 @@
 #include "about/frmAbout.h"
 
 #include "application.h"
+#include "platform/forms/defaultFont.h"
 
-#include <QFont>
 #include <QIcon>
 
 using namespace platform;
@@ -17,14 +17,7 @@ frmAbout::frmAbout()
     Label1 =
         new Label(area, QStringLiteral("Label1"), QStringLiteral("About ") + application::title(),
                   twipsRect(840, 480, 2415, 375), Qt::AlignHCenter);
-    QFont titleFont;
-    // Where MS Sans Serif is missing, fontconfig picks the next family, then any sans serif.
-    titleFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                           QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
-    titleFont.setStyleHint(QFont::SansSerif);
-    titleFont.setPointSizeF(9.75);
-    titleFont.setWeight(QFont::Normal);
-    Label1->setFont(titleFont);
+    Label1->setFont(defaultFont(9.75));
 
     imgBooks = new Image(area, QStringLiteral("imgBooks"), twipsRect(2520, 1080, 1200, 720));
     // The 32x32 image of the icon, drawn stretched to the control.

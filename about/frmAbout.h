@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/controls/CommandButton.h"
+#include "platform/controls/Image.h"
 #include "platform/controls/Label.h"
-#include "platform/controls/SimpleControls.h"
 #include "platform/forms/Form.h"
 
 // The About box: the program's name, version, a picture of books, copyright and author.

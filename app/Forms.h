@@ -14,6 +14,8 @@ public:
     ~Forms();
     Q_DISABLE_COPY_MOVE(Forms)
 
+    // Destroyed in reverse order, so the student window, which refers to the main window's
+    // list, goes before the main window.
     platform::FormInstance<::frmMain> frmMain;
     platform::FormInstance<::frmStudent> frmStudent;
     platform::FormInstance<::frmAbout> frmAbout;

@@ -3,6 +3,7 @@
 #include "app/Forms.h"
 
 #include "about/frmAbout.h"
+#include "application.h"
 #include "platform/services/dispatch.h"
 #include "platform/services/MessageBox.h"
 #include "records/StudentCode.h"
@@ -12,22 +13,8 @@
 
 using namespace platform;
 
-Forms::Forms()
-    : frmMain([this] { return std::make_unique<::frmMain>(*this); }),
-      frmStudent([this] { return std::make_unique<::frmStudent>(*frmMain->lstStudent); }),
-      frmAbout([] { return std::make_unique<::frmAbout>(); })
-{}
-
-// The student window goes first: it refers to the main window's list.
-Forms::~Forms()
-{
-    delete frmStudent.existing();
-    delete frmAbout.existing();
-}
-
 frmMain::frmMain(Forms &forms)
-    : Form({QStringLiteral("Student Information"), 5565, 3195, BorderStyle::Sizable,
-            CloseAction::Custom}),
+    : Form({application::title(), 5565, 3195, BorderStyle::Sizable, CloseAction::Custom}),
       m_forms(forms)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -65,21 +52,21 @@ frmMain::frmMain(Forms &forms)
 
 void frmMain::cmdAdd_Click()
 {
-    m_forms.frmStudent->setAction(QStringLiteral("A"));
+    m_forms.frmStudent->setAction(StudentAction::Add);
     m_forms.frmStudent->Show(ShowMode::Modal);
 }
 
 void frmMain::cmdDisplay_Click()
 {
-    ShowSelectedStudent(QStringLiteral("Please Select Item from list"), QStringLiteral("D"));
+    ShowSelectedStudent(QStringLiteral("Please Select Item from list"), StudentAction::Display);
 }
 
 void frmMain::cmdRemove_Click()
 {
-    ShowSelectedStudent(QStringLiteral("Please Select Item from the list"), QStringLiteral("R"));
+    ShowSelectedStudent(QStringLiteral("Please Select Item from the list"), StudentAction::Remove);
 }
 
-void frmMain::ShowSelectedStudent(const QString &strNoSelection, const QString &strAction)
+void frmMain::ShowSelectedStudent(const QString &strNoSelection, StudentAction strAction)
 {
     if (lstStudent->ListIndex() == -1) {
         MsgBox(strNoSelection);

@@ -4,6 +4,7 @@
 #include "platform/controls/Label.h"
 #include "platform/controls/ListBox.h"
 #include "platform/forms/Form.h"
+#include "student_window/StudentAction.h"
 
 class Forms;
 class QAction;
@@ -36,7 +37,7 @@ private:
     void mnuFileExit_Click();
     void mnuAbout_Click();
     // Display and remove: the selected student's key, then the mode, then a modal show.
-    void ShowSelectedStudent(const QString &strNoSelection, const QString &strAction);
+    void ShowSelectedStudent(const QString &strNoSelection, StudentAction strAction);
 
     Forms &m_forms;
 };

@@ -22,8 +22,6 @@ void CStudents::Add(QString strStudentName, std::int16_t intUnitsCompleted,
                     QString strDeansList, QString strStudentCode)
 {
     auto student = std::make_shared<CStudent>();
-    // The record is filled in its own fixed order, DeansList before School, whatever the order
-    // in which the arguments arrive.
     student->setStudentCode(std::move(strStudentCode));
     student->setStudentName(std::move(strStudentName));
     student->setUnitsCompleted(intUnitsCompleted);

@@ -34,7 +34,7 @@ void printLabelled(const char *label, const QString &value, int zones = 1)
 
 void showEntryError(const QString &prompt)
 {
-    platform::MsgBox(prompt, 0, QStringLiteral("Error"));
+    platform::MsgBox(prompt, QStringLiteral("Error"));
 }
 
 } // namespace

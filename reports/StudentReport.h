@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/controls/CheckBox.h"
 #include "platform/controls/ComboBox.h"
 #include "platform/controls/ListBox.h"
 #include "platform/controls/OptionArray.h"
-#include "platform/controls/SimpleControls.h"
+#include "platform/controls/TextBox.h"
 
 #include <QString>
 

@@ -1,5 +1,6 @@
 #include "student_window/frmStudent.h"
 
+#include "application.h"
 #include "platform/core/conversions.h"
 #include "records/CStudents.h"
 #include "records/StudentCode.h"
@@ -11,8 +12,7 @@
 using namespace platform;
 
 frmStudent::frmStudent(ListBox &lstStudent)
-    : Form({QStringLiteral("Student Information"), 5280, 3900, BorderStyle::FixedDialog,
-            CloseAction::Hide}),
+    : Form({application::title(), 5280, 3900, BorderStyle::FixedDialog, CloseAction::Hide}),
       m_lstStudent(lstStudent)
 {
     setObjectName(QStringLiteral("frmStudent"));
@@ -87,7 +87,7 @@ void frmStudent::setKey(const QString &strKey)
     mstrKey = strKey;
 }
 
-void frmStudent::setAction(const QString &strAction)
+void frmStudent::setAction(StudentAction strAction)
 {
     mstrAction = strAction;
 }
@@ -105,16 +105,16 @@ void frmStudent::Form_Unload(int &Cancel)
 
 void frmStudent::Form_Activate()
 {
-    if (mstrAction == u"A") {
+    if (mstrAction == StudentAction::Add) {
         cmdAction->setCaption(QStringLiteral("Add Student"));
         cmdAction->setVisible(true);
         ClearFields();
         txtName->SetFocus();
-    } else if (mstrAction == u"R") {
+    } else if (mstrAction == StudentAction::Remove) {
         cmdAction->setCaption(QStringLiteral("Remove this Student?"));
         cmdAction->setVisible(true);
         DisplayStudent();
-    } else if (mstrAction == u"D") {
+    } else if (mstrAction == StudentAction::Display) {
         cmdAction->setCaption(QStringLiteral("Student Display"));
         cmdAction->setVisible(false);
         DisplayStudent();
@@ -151,7 +151,7 @@ void frmStudent::DisplayStudent()
 
 void frmStudent::cmdAction_Click()
 {
-    if (mstrAction == u"A") {
+    if (mstrAction == StudentAction::Add) {
         // The remembered level may belong to the student clicked or displayed before: only a
         // level on the screen is this student's. Refused before anything is listed or a code used.
         if (!reports::GradeLevelChosen(optLevel))
@@ -174,7 +174,7 @@ void frmStudent::cmdAction_Click()
         mStudents->Add(studentName, roundToInt16(units), mintSelectedLevel, major, school,
                        plainDecimal(deans), code);
         takeBack.dismiss();
-    } else if (mstrAction == u"R") {
+    } else if (mstrAction == StudentAction::Remove) {
         m_lstStudent.RemoveItem(listedPosition());
         mStudents->Remove(mstrKey);
     }

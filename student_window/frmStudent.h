@@ -1,12 +1,15 @@
 #pragma once
 
+#include "platform/controls/CheckBox.h"
 #include "platform/controls/ComboBox.h"
 #include "platform/controls/CommandButton.h"
+#include "platform/controls/Frame.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/ListBox.h"
 #include "platform/controls/OptionArray.h"
-#include "platform/controls/SimpleControls.h"
+#include "platform/controls/TextBox.h"
 #include "platform/forms/Form.h"
+#include "student_window/StudentAction.h"
 
 #include <QString>
 
@@ -31,7 +34,7 @@ public:
     ~frmStudent() override;
 
     void setKey(const QString &strKey);
-    void setAction(const QString &strAction);
+    void setAction(StudentAction strAction);
 
     platform::TextBox *txtName;
     platform::Frame *fraGrade;
@@ -72,6 +75,6 @@ private:
     platform::ListBox &m_lstStudent;
     std::unique_ptr<CStudents> mStudents;
     QString mstrKey;
-    QString mstrAction;
+    StudentAction mstrAction = StudentAction::None;
     std::int16_t mintSelectedLevel = 0;
 };

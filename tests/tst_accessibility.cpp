@@ -178,23 +178,20 @@ void TestAccessibility::inWindow(const QString &window, const std::function<void
         inside(main());
         return;
     }
-    bool ran = false;
-    const auto find = [this, window]() -> Form * {
+    const auto find = [this, window]() -> QWidget * {
         if (window == u"frmStudent")
             return m_program->forms->frmStudent.existing();
         return m_program->forms->frmAbout.existing();
     };
-    testing::whenActive(find, [&] {
-        ran = true;
-        Form *form = find();
-        inside(*form);
-        form->Hide();
-    });
-    if (window == u"frmStudent")
-        QTest::mouseClick(main().cmdAdd, Qt::LeftButton);
-    else
-        main().mnuAbout->trigger();
-    QVERIFY(ran);
+    const auto open = [this, window] {
+        if (window == u"frmStudent")
+            QTest::mouseClick(main().cmdAdd, Qt::LeftButton);
+        else
+            main().mnuAbout->trigger();
+    };
+    const bool shown =
+        testing::whileShown(find, open, [&](QWidget &form) { inside(static_cast<Form &>(form)); });
+    QVERIFY2(shown || testing::failed(), "the window never came up");
 }
 
 void TestAccessibility::windowsAreNamedByCaption_data()

@@ -3,12 +3,15 @@
 
 #include "TestSupport.h"
 
+#include "platform/controls/CheckBox.h"
 #include "platform/controls/ComboBox.h"
 #include "platform/controls/CommandButton.h"
+#include "platform/controls/Frame.h"
+#include "platform/controls/Image.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/ListBox.h"
 #include "platform/controls/OptionArray.h"
-#include "platform/controls/SimpleControls.h"
+#include "platform/controls/TextBox.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/FormInstance.h"
 
@@ -651,15 +654,17 @@ void TestControls::failingHandlerIsReportedOnce_data()
 {
     QTest::addColumn<int>("thrown"); // 0 the program's own error, 1 a library's, 2 anything else
     QTest::addColumn<QString>("promptHas");
-    QTest::newRow("program's error") << 0 << u"Overflow"_s;
-    QTest::newRow("library exception") << 1 << u"no such entry"_s;
-    QTest::newRow("non-standard exception") << 2 << u""_s;
+    QTest::addColumn<ErrorKind>("kind");
+    QTest::newRow("program's error") << 0 << u"Overflow"_s << ErrorKind::Overflow;
+    QTest::newRow("library exception") << 1 << u"no such entry"_s << ErrorKind::Unexpected;
+    QTest::newRow("non-standard exception") << 2 << u""_s << ErrorKind::Unexpected;
 }
 
 void TestControls::failingHandlerIsReportedOnce()
 {
     QFETCH(int, thrown);
     QFETCH(QString, promptHas);
+    QFETCH(ErrorKind, kind);
     ProbeForm form;
     int stepsDone = 0;
     form.onClick(form.other, [&] {
@@ -675,7 +680,7 @@ void TestControls::failingHandlerIsReportedOnce()
     QTest::mouseClick(form.other, Qt::LeftButton);
     QCOMPARE(stepsDone, 1);
     QCOMPARE(form.otherClicks, 1); // the handler connected before it still ran
-    QCOMPARE(m_services->errors.size(), std::size_t(1));
+    QCOMPARE(m_services->errors, std::vector{kind});
     QCOMPARE(m_services->messages.size(), std::size_t(1));
     QCOMPARE(m_services->messages[0].title, u"Student Information"_s);
     QVERIFY2(!m_services->messages[0].prompt.isEmpty() &&
@@ -724,12 +729,37 @@ void TestControls::longCaptionWrapsInsideButton()
     const QRect area =
         button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
     const QRect needed = button.fontMetrics().boundingRect(
-        area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button.Caption());
+        area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button.text());
     QVERIFY2(area.contains(needed), qPrintable(QStringLiteral("needs %1x%2 in %3x%4")
                                                    .arg(needed.width())
                                                    .arg(needed.height())
                                                    .arg(area.width())
                                                    .arg(area.height())));
+
+    // What is painted: the caption's dark text rows span more than one line, so the second
+    // line is there, and none of it touches the button's left or right edge.
+    const QImage shot = button.grab().toImage();
+    const qreal ratio = shot.devicePixelRatio();
+    int top = -1;
+    int bottom = -1;
+    bool touchesEdge = false;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if (qGray(shot.pixel(x, y)) >= 100)
+                continue;
+            top = top < 0 ? y : top;
+            bottom = y;
+            touchesEdge = touchesEdge || x < 3 * ratio || x >= shot.width() - 3 * ratio;
+        }
+    }
+    QVERIFY2(top >= 0, "no caption painted");
+    const qreal lineHeight = button.fontMetrics().height() * ratio;
+    QVERIFY2(bottom - top + 1 > 1.5 * lineHeight,
+             qPrintable(QStringLiteral("text rows %1 to %2, one line is %3 high")
+                            .arg(top)
+                            .arg(bottom)
+                            .arg(lineHeight)));
+    QVERIFY(!touchesEdge);
 }
 
 SI_TEST_MAIN(TestControls)

@@ -3,6 +3,7 @@
 #include "platform/core/conversions.h"
 #include "platform/core/KeyedCollection.h"
 #include "platform/core/RuntimeError.h"
+#include "support/Errors.h"
 
 #include <QLocale>
 #include <QtTest>
@@ -18,29 +19,13 @@ using platform::ErrorKind;
 
 namespace {
 
-QString kindName(ErrorKind kind)
-{
-    switch (kind) {
-    case ErrorKind::Overflow:
-        return u"overflow"_s;
-    case ErrorKind::TypeMismatch:
-        return u"type mismatch"_s;
-    case ErrorKind::KeyNotFound:
-        return u"key not found"_s;
-    case ErrorKind::DuplicateKey:
-        return u"duplicate key"_s;
-    default:
-        return u"other error"_s;
-    }
-}
-
 // The result as text, or the name of the error raised, so a table row states either outcome.
 template <typename Convert> QString outcome(Convert convert)
 {
     try {
         return QString::number(convert());
     } catch (const platform::RuntimeError &error) {
-        return kindName(error.kind());
+        return testing::kindName(error.kind());
     }
 }
 
@@ -382,7 +367,7 @@ void TestConversions::collectionFailuresChangeNothing()
     try {
         apply(collection, words(operation));
     } catch (const platform::RuntimeError &e) {
-        raised = kindName(e.kind());
+        raised = testing::kindName(e.kind());
     }
     QCOMPARE(raised, error);
     QCOMPARE(collection.count(), 3);

@@ -67,6 +67,7 @@ private:
     QString focusName() const { return describe(QApplication::focusWidget()); }
     // Buttons answer their access keys after a short press animation.
     void waitFor(const QString &what, const std::function<bool()> &done);
+    void problem(const QString &what);
     // Presses the keys that open a modal window, runs inside while it is shown, and waits
     // until it is gone. Access keys press buttons after a short animation, hence the wait.
     void whileShown(const std::function<Form *()> &find, const std::function<void()> &openKeys,
@@ -75,8 +76,8 @@ private:
                            const std::function<void(frmStudent &)> &inside);
 
     std::unique_ptr<testing::Program> m_program;
-    // What went wrong inside a modal window, where a failed check cannot end the test: keys
-    // with no window to go to, waits that never ended, windows that stayed open.
+    // What went wrong inside a modal window, where a failed check cannot end the test (keys
+    // with no window to go to, waits that never ended); checked again once it is gone.
     QStringList m_problems;
 };
 
@@ -97,8 +98,8 @@ void TestKeyboard::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
     QWindow *window = QGuiApplication::focusWindow();
     if (!window) {
-        m_problems << QStringLiteral("no window has the keyboard focus for %1")
-                          .arg(QKeySequence(modifiers | key).toString());
+        problem(QStringLiteral("no window has the keyboard focus for %1")
+                    .arg(QKeySequence(modifiers | key).toString()));
         return;
     }
     QTest::keyClick(window, key, modifiers);
@@ -109,7 +110,7 @@ void TestKeyboard::type(const QString &text)
     for (const QChar c : text) {
         QWindow *window = QGuiApplication::focusWindow();
         if (!window) {
-            m_problems << QStringLiteral("no window has the keyboard focus to type %1").arg(text);
+            problem(QStringLiteral("no window has the keyboard focus to type %1").arg(text));
             return;
         }
         const char16_t upper = c.toUpper().unicode();
@@ -120,33 +121,34 @@ void TestKeyboard::type(const QString &text)
 
 void TestKeyboard::waitFor(const QString &what, const std::function<bool()> &done)
 {
-    if (!QTest::qWaitFor(done, testing::WaitLimitMs))
-        m_problems << u"never: "_s + what;
+    // After a failure the wait gives up at once; that says nothing about what.
+    if (!testing::waitFor(done) && !testing::failed())
+        problem(u"never: "_s + what);
+}
+
+void TestKeyboard::problem(const QString &what)
+{
+    // The first one fails the test at once, so every later wait gives up instead of waiting.
+    if (m_problems.isEmpty() && !testing::failed())
+        QTest::qFail(qPrintable(what), __FILE__, __LINE__);
+    m_problems << what;
 }
 
 void TestKeyboard::whileShown(const std::function<Form *()> &find,
                               const std::function<void()> &openKeys,
                               const std::function<void(Form &)> &inside)
 {
-    bool ran = false;
-    testing::whenActive([find] { return find(); },
-                        [&] {
-                            ran = true;
-                            // A user starts typing once the window has come up active.
-                            waitFor(u"the window active"_s, [&] {
-                                return QGuiApplication::focusWindow() == find()->windowHandle();
-                            });
-                            inside(*find());
-                            const auto gone = [&] { return !find() || !find()->isVisible(); };
-                            if (!QTest::qWaitFor(gone, testing::WaitLimitMs)) {
-                                m_problems << find()->objectName() + u" stayed open"_s;
-                                QTimer::singleShot(0, find(), [find] { find()->Hide(); });
-                            }
-                        });
-    openKeys();
-    QVERIFY2(QTest::qWaitFor([&] { return ran && (!find() || !find()->isVisible()); },
-                             testing::WaitLimitMs),
-             "the window did not open and close");
+    const bool openedAndClosed =
+        testing::whileShown([find] { return find(); }, openKeys,
+                            [&](QWidget &window) {
+                                // A user starts typing once the window has come up active.
+                                waitFor(u"the window active"_s, [&] {
+                                    return QGuiApplication::focusWindow() == window.windowHandle();
+                                });
+                                inside(static_cast<Form &>(window));
+                            },
+                            testing::settleActivation, testing::Opening::Keys);
+    QVERIFY2(openedAndClosed || testing::failed(), "the window did not open, or stayed open");
     // Keys after this go to whichever window takes the focus back; there must be one.
     waitFor(u"a window active again"_s, [] {
         const QWindow *window = QGuiApplication::focusWindow();
@@ -293,7 +295,7 @@ void TestKeyboard::wholeSessionByKeyboard()
     QString removeCaption;
     whileStudentShown([this] { press(Qt::Key_R, Qt::AltModifier); },
                       [&](frmStudent &w) {
-                          removeCaption = w.cmdAction->Caption();
+                          removeCaption = w.cmdAction->text();
                           shownName = w.txtName->Text();
                           press(Qt::Key_Return);
                       });

@@ -395,32 +395,31 @@ void TestLayout::inWindow(const QString &state, const std::function<void(Form &)
     }
     QPushButton *opener = main().cmdAdd;
     if (state == u"display" || state == u"remove") {
-        testing::whenActive([this] { return student(); },
-                            [this] {
-                                QTest::keyClicks(student()->txtName, u"Christopher Columbus"_s);
-                                student()->optLevel[0].setValue(true);
-                                QTest::mouseClick(student()->cmdAction, Qt::LeftButton);
-                            });
-        QTest::mouseClick(main().cmdAdd, Qt::LeftButton);
+        QVERIFY(testing::whileShown([this] { return student(); },
+                                    [this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                                    [this](QWidget &) {
+                                        QTest::keyClicks(student()->txtName,
+                                                         u"Christopher Columbus"_s);
+                                        student()->optLevel[0].setValue(true);
+                                        QTest::mouseClick(student()->cmdAction, Qt::LeftButton);
+                                    }));
         main().lstStudent->setListIndex(0);
         opener = state == u"display" ? main().cmdDisplay : main().cmdRemove;
     }
-    const auto find = [this, state]() -> Form * {
+    const auto find = [this, state]() -> QWidget * {
         if (state == u"about")
             return m_program->forms->frmAbout.existing();
         return student();
     };
-    bool ran = false;
-    testing::whenActive(find, [&] {
-        ran = true;
-        inside(*find());
-        find()->Hide();
-    });
-    if (state == u"about")
-        main().mnuAbout->trigger();
-    else
-        QTest::mouseClick(opener, Qt::LeftButton);
-    QVERIFY(ran);
+    const auto open = [this, state, opener] {
+        if (state == u"about")
+            main().mnuAbout->trigger();
+        else
+            QTest::mouseClick(opener, Qt::LeftButton);
+    };
+    const bool shown =
+        testing::whileShown(find, open, [&](QWidget &form) { inside(static_cast<Form &>(form)); });
+    QVERIFY2(shown || testing::failed(), "the window never came up");
 }
 
 void TestLayout::captionsFit_data()
@@ -447,7 +446,7 @@ void TestLayout::captionsFit()
             captioned += qobject_cast<QAbstractButton *>(control) ||
                          qobject_cast<QLabel *>(control) || qobject_cast<QGroupBox *>(control);
         if (auto *w = qobject_cast<frmStudent *>(&form))
-            shownCaption = w->cmdAction->Caption();
+            shownCaption = w->cmdAction->text();
     });
     QVERIFY(captioned >= 2);
     QCOMPARE(shownCaption, actionCaption); // the mode's own caption was measured

@@ -8,7 +8,7 @@
 // A failing walk prints its seed and every step so far; rerun it with the same seed and the
 // failing step's number as SI_MODEL_STEPS.
 
-#include "TestSupport.h"
+#include "ProgramFixture.h"
 
 #include "about/frmAbout.h"
 #include "app/Forms.h"
@@ -279,35 +279,21 @@ template <typename Window>
 bool whileShown(const std::function<Window *()> &find, const std::function<void()> &opener,
                 const std::function<void(Window &)> &inside)
 {
-    bool ran = false;
-    QTimer timer;
-    timer.setInterval(0);
-    QObject::connect(&timer, &QTimer::timeout, &timer, [&] {
-        Window *window = find();
-        if (!window || !window->isShowingModally())
-            return;
-        timer.stop();
-        ran = true;
-        inside(*window);
-        if (Window *still = find(); still && still->isShowingModally())
-            still->Hide();
-    });
-    timer.start();
-    opener();
-    timer.stop();
-    return ran;
+    return testing::whileShown(
+        [&find]() -> QWidget * { return find(); }, opener,
+        [&inside](QWidget &window) { inside(static_cast<Window &>(window)); },
+        [](QWidget *window) { return testing::isShowingModally(window); });
 }
 
 enum class Mode { Add, Display, Remove };
 
-// The walk: the program in its own Forms, the model, the random source and the step list.
+// The walk: the program, the model, the random source and the step list.
 class Walk
 {
 public:
-    Walk(testing::Services &services, quint32 seed)
-        : m_services(services), m_seed(seed), m_random(seed)
+    Walk(testing::Program &program, quint32 seed)
+        : m_services(program.services), m_forms(*program.forms), m_seed(seed), m_random(seed)
     {
-        m_forms.frmMain->Show(ShowMode::Modeless);
         m_schools = DesignedSchools;
     }
 
@@ -385,7 +371,7 @@ private:
     int rowOf(int code);
 
     testing::Services &m_services;
-    Forms m_forms;
+    Forms &m_forms;
     quint32 m_seed;
     std::mt19937 m_random;
     ListOrder m_order;
@@ -822,9 +808,9 @@ void Walk::session(Mode mode, frmStudent &w)
     const QString caption = mode == Mode::Add       ? QStringLiteral("Add Student")
                             : mode == Mode::Display ? QStringLiteral("Student Display")
                                                     : QStringLiteral("Remove this Student?");
-    check(w.cmdAction->Caption() == caption && w.cmdAction->isVisible() == (mode != Mode::Display),
+    check(w.cmdAction->text() == caption && w.cmdAction->isVisible() == (mode != Mode::Display),
           QStringLiteral("action button %1, %2")
-              .arg(shown(w.cmdAction->Caption()))
+              .arg(shown(w.cmdAction->text()))
               .arg(QLatin1String(w.cmdAction->isVisible() ? "shown" : "hidden")));
     if (mode == Mode::Add) {
         m_fields = Fields{};
@@ -1297,18 +1283,16 @@ private Q_SLOTS:
     void closeBoxAtAnyMoment();
 
 private:
-    void start();
-    frmMain &main() { return *m_forms->frmMain; }
+    frmMain &main() { return m_program->main(); }
     ListBox &list() { return *main().lstStudent; }
-    frmStudent *student() { return m_forms->frmStudent.existing(); }
+    frmStudent *student() { return m_program->student(); }
     // Opens the student window with a main-window button and runs inside while it is shown.
     bool withStudent(QPushButton *button, const std::function<void(frmStudent &)> &inside);
     bool withAbout(const std::function<void(frmAbout &)> &inside);
     // Adds a student through the main window, every field filled in.
     void add(const QString &name, const QString &units = QStringLiteral("8"));
 
-    std::unique_ptr<testing::Services> m_services;
-    std::unique_ptr<Forms> m_forms;
+    std::unique_ptr<testing::Program> m_program;
 };
 
 TestModel::TestModel()
@@ -1322,23 +1306,13 @@ TestModel::TestModel()
 
 void TestModel::init()
 {
-    m_services = std::make_unique<testing::Services>();
+    m_program = std::make_unique<testing::Program>();
 }
 
 void TestModel::cleanup()
 {
-    while (QWidget *modal = QApplication::activeModalWidget())
-        modal->hide();
-    m_forms.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_services.reset();
+    m_program.reset();
     QCOMPARE(testing::visibleTopLevelCount(), 0);
-}
-
-void TestModel::start()
-{
-    m_forms = std::make_unique<Forms>();
-    m_forms->frmMain->Show(ShowMode::Modeless);
 }
 
 bool TestModel::withStudent(QPushButton *button, const std::function<void(frmStudent &)> &inside)
@@ -1349,7 +1323,7 @@ bool TestModel::withStudent(QPushButton *button, const std::function<void(frmStu
 
 bool TestModel::withAbout(const std::function<void(frmAbout &)> &inside)
 {
-    return whileShown<frmAbout>([this] { return m_forms->frmAbout.existing(); },
+    return whileShown<frmAbout>([this] { return m_program->forms->frmAbout.existing(); },
                                 [this] { main().mnuAbout->trigger(); }, inside);
 }
 
@@ -1373,7 +1347,7 @@ void TestModel::randomWalk()
 {
     const auto seed = quint32(environmentNumber("SI_MODEL_SEED", 20240611));
     const int steps = environmentNumber("SI_MODEL_STEPS", DefaultSteps);
-    Walk walk(*m_services, seed);
+    Walk walk(*m_program, seed);
     QElapsedTimer clock;
     clock.start();
     for (int number = 1; number <= steps; ++number) {
@@ -1398,12 +1372,11 @@ void TestModel::randomWalk()
 
 void TestModel::codesRunOut()
 {
-    start();
     // The first 32,766 students go through the same add handler, list and records with the
     // window shown modeless, which spares a modal loop per student.
-    frmStudent &w = *m_forms->frmStudent;
+    frmStudent &w = *m_program->forms->frmStudent;
     for (int i = 1; i <= 32766; ++i) {
-        w.setAction(QStringLiteral("A"));
+        w.setAction(StudentAction::Add);
         w.Show(ShowMode::Modeless);
         // Scattered names, so that entries go in all over the list.
         w.txtName->setText(QStringLiteral("Student %1").arg(i * 7919 % 32768));
@@ -1412,7 +1385,7 @@ void TestModel::codesRunOut()
     }
     QVERIFY(!w.isVisible());
     QCOMPARE(testing::students(w)->Count(), 32766);
-    QVERIFY(m_services->messages.empty());
+    QVERIFY(m_program->services.messages.empty());
 
     add(QStringLiteral("Last One"));
     QCOMPARE(list().ListCount(), 32767);
@@ -1440,14 +1413,14 @@ void TestModel::codesRunOut()
         QVERIFY(typedKept);
         QCOMPARE(list().ListCount(), listed);
         QCOMPARE(testing::students(w)->Count(), listed);
-        QCOMPARE(m_services->messages.size(), std::size_t(1));
-        QCOMPARE(m_services->messages[0].prompt, RuntimeError::overflow().message());
-        QCOMPARE(m_services->messages[0].title, applicationTitle());
-        QCOMPARE(m_services->errors, std::vector<ErrorKind>{ErrorKind::Overflow});
+        QCOMPARE(m_program->services.messages.size(), std::size_t(1));
+        QCOMPARE(m_program->services.messages[0].prompt, RuntimeError::overflow().message());
+        QCOMPARE(m_program->services.messages[0].title, applicationTitle());
+        QCOMPARE(m_program->services.errors, std::vector<ErrorKind>{ErrorKind::Overflow});
         for (int i = 0; i < list().ListCount(); ++i)
             QVERIFY(list().List(i) != u"One Too Many");
-        m_services->messages.clear();
-        m_services->errors.clear();
+        m_program->services.messages.clear();
+        m_program->services.errors.clear();
 
         list().setListIndex(0);
         const int removed = list().ItemData(0);
@@ -1478,7 +1451,6 @@ void TestModel::namesStayWhole_data()
 void TestModel::namesStayWhole()
 {
     QFETCH(QString, name);
-    start();
     const QSize mainSize = main().size();
     const QRect listPlace = list().geometry();
     add(name);
@@ -1501,11 +1473,11 @@ void TestModel::namesStayWhole()
         QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
     }));
     QCOMPARE(displayed, name);
-    QVERIFY(m_services->messages.empty());
-    QCOMPARE(m_services->printer->documents().size(), 1);
-    QCOMPARE(
-        printedValue(m_services->printer->documents().first(), QStringLiteral("Student Name:")),
-        std::optional<QString>(name));
+    QVERIFY(m_program->services.messages.empty());
+    QCOMPARE(m_program->services.printer->documents().size(), 1);
+    QCOMPARE(printedValue(m_program->services.printer->documents().first(),
+                          QStringLiteral("Student Name:")),
+             std::optional<QString>(name));
 }
 
 void TestModel::closeBoxAtAnyMoment_data()
@@ -1529,12 +1501,11 @@ void TestModel::closeBoxAtAnyMoment_data()
 void TestModel::closeBoxAtAnyMoment()
 {
     QFETCH(Moment, moment);
-    start();
     add(QStringLiteral("Kept"));
     const std::weak_ptr<CStudent> kept = testing::students(*student())->Item(QStringLiteral(" 1"));
     const auto closeOnMessage = [this](QWidget *window) {
-        m_services->messageBox->onShow = [this, window] {
-            m_services->messageBox->onShow = nullptr;
+        m_program->services.messageBox->onShow = [this, window] {
+            m_program->services.messageBox->onShow = nullptr;
             window->close();
         };
     };
@@ -1604,21 +1575,21 @@ void TestModel::closeBoxAtAnyMoment()
         break;
     }
     QVERIFY(shown);
-    QVERIFY(!m_services->messageBox->onShow);
+    QVERIFY(!m_program->services.messageBox->onShow);
 
     const bool mainClosed = moment >= Moment::MainWhileStudentOpen;
     const bool overflow = moment == Moment::AfterFailedAdd ||
                           moment == Moment::DuringOverflowMessage ||
                           moment == Moment::MainDuringOverflowMessage;
-    QCOMPARE(m_services->errors.size(), std::size_t(overflow ? 1 : 0));
+    QCOMPARE(m_program->services.errors.size(), std::size_t(overflow ? 1 : 0));
     if (moment == Moment::AfterFailedAdd)
         QVERIFY(stayedOpenAfterFailure);
     if (mainClosed) {
         // The exit sequence ran: the program ended and released every record.
         QVERIFY(hasEnded());
-        QCOMPARE(m_services->ends, 1);
-        QVERIFY(!m_forms->frmMain.isLoaded());
-        QVERIFY(!m_forms->frmStudent.isLoaded());
+        QCOMPARE(m_program->services.ends, 1);
+        QVERIFY(!m_program->forms->frmMain.isLoaded());
+        QVERIFY(!m_program->forms->frmStudent.isLoaded());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(kept.expired());
         return;
@@ -1631,8 +1602,8 @@ void TestModel::closeBoxAtAnyMoment()
     QCOMPARE(list().List(0), QStringLiteral("Kept"));
     QCOMPARE(testing::students(*student())->Count(), 1);
     QCOMPARE(kept.lock()->StudentName(), QStringLiteral("Kept"));
-    QVERIFY(m_services->printer->documents().isEmpty());
-    QCOMPARE(m_forms->frmAbout.isLoaded(), false);
+    QVERIFY(m_program->services.printer->documents().isEmpty());
+    QCOMPARE(m_program->forms->frmAbout.isLoaded(), false);
     // The next add gets the next code: one more if the failed add used one up.
     add(QStringLiteral("Next"));
     QCOMPARE(list().ItemData(list().NewIndex()), overflow ? 3 : 2);

@@ -4,6 +4,8 @@
 #include "platform/core/RuntimeError.h"
 #include "platform/services/PainterPrinter.h"
 #include "platform/services/Printer.h"
+#include "support/Errors.h"
+#include "support/RecordingPrinter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -163,17 +165,6 @@ void printLines(platform::PrinterService &printer, int first, int count)
         printer.print({T(QStringLiteral("Line%1").arg(line, 3, 10, QLatin1Char('0'))), EndOfLine});
 }
 
-// The error a call raised, or none.
-template <typename Call> std::optional<platform::RuntimeError> errorOf(Call &&call)
-{
-    try {
-        call();
-    } catch (const platform::RuntimeError &error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 class TestPrinter : public QObject
@@ -212,7 +203,7 @@ void TestPrinter::initTestCase()
 
 void TestPrinter::recordingPrinterKeepsDocuments()
 {
-    platform::RecordingPrinter printer;
+    testing::RecordingPrinter printer;
     const PrintStatement first{T(QStringLiteral("a")), NextZone, EndOfLine};
     const PrintStatement second{PrintItem::Column(7), EndOfLine};
 
@@ -233,8 +224,8 @@ void TestPrinter::recordingPrinterKeepsDocuments()
 
 void TestPrinter::currentServiceGetsEveryStatement()
 {
-    auto recorder = std::make_unique<platform::RecordingPrinter>();
-    platform::RecordingPrinter *recording = recorder.get();
+    auto recorder = std::make_unique<testing::RecordingPrinter>();
+    testing::RecordingPrinter *recording = recorder.get();
     auto previous = platform::setPrinter(std::move(recorder));
     QVERIFY(dynamic_cast<platform::SystemPrinter *>(previous.get()));
 
@@ -455,13 +446,15 @@ void TestPrinter::noDefaultPrinter()
 
     platform::SystemPrinter system;
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        const auto error = errorOf([&] { system.print({T(QStringLiteral("x")), EndOfLine}); });
+        const auto error = testing::errorOf([&] {
+            system.print({T(QStringLiteral("x")), EndOfLine});
+        });
         QVERIFY2(error, qPrintable(QStringLiteral("attempt %1 raised nothing").arg(attempt)));
         QCOMPARE(error->kind(), platform::ErrorKind::PrinterUnavailable);
         QVERIFY(error->message().startsWith(u"No printer is available."));
         QVERIFY(!Qt::mightBeRichText(error->message()));
         // Nothing was left open, so ending the document has nothing to end.
-        QVERIFY(!errorOf([&] { system.endDoc(); }));
+        QVERIFY(!testing::errorOf([&] { system.endDoc(); }));
     }
 }
 
@@ -470,7 +463,7 @@ void TestPrinter::failedNewPageDropsDocument()
     const QString path = pdfPath(QStringLiteral("failing-page"));
     NewPageFailingPrinter printer(path);
     int printed = 0;
-    const auto error = errorOf([&] {
+    const auto error = testing::errorOf([&] {
         for (; printed < 200; ++printed)
             printLines(printer, printed + 1, 1);
     });
@@ -497,11 +490,13 @@ void TestPrinter::unopenableFileFails()
     const QString path = folder + QStringLiteral("/out.pdf");
     platform::PdfPrinter printer(path);
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        const auto error = errorOf([&] { printer.print({T(QStringLiteral("x")), EndOfLine}); });
+        const auto error = testing::errorOf([&] {
+            printer.print({T(QStringLiteral("x")), EndOfLine});
+        });
         QVERIFY(error);
         QCOMPARE(error->kind(), platform::ErrorKind::PrinterFailure);
         QVERIFY(error->message().contains(u"could not be started"));
-        QVERIFY(!errorOf([&] { printer.endDoc(); }));
+        QVERIFY(!testing::errorOf([&] { printer.endDoc(); }));
     }
 
     QVERIFY(QDir().mkpath(folder));

@@ -128,7 +128,7 @@ void TestRealPrinter::studentReportOnTheDefaultPrinter()
                                  platform::Sorting::Sorted);
     frmStudent form(lstStudent);
     form.Load();
-    form.setAction(QStringLiteral("A"));
+    form.setAction(StudentAction::Add);
     form.Show(platform::ShowMode::Modeless);
     form.txtName->setText(QStringLiteral("Ada Lovelace"));
     form.txtUnits->setText(QStringLiteral("120"));

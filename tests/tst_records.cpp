@@ -3,6 +3,7 @@
 #include "platform/core/RuntimeError.h"
 #include "records/CStudent.h"
 #include "records/CStudents.h"
+#include "support/Errors.h"
 
 #include <QtTest>
 
@@ -13,26 +14,6 @@ using namespace Qt::StringLiterals;
 using platform::ErrorKind;
 
 namespace {
-
-// Names the error a call raises ("" when none), so a failed comparison reads well.
-template <typename Call> QString errorOf(Call call)
-{
-    try {
-        call();
-    } catch (const platform::RuntimeError &error) {
-        switch (error.kind()) {
-        case ErrorKind::Overflow:
-            return u"overflow"_s;
-        case ErrorKind::KeyNotFound:
-            return u"key not found"_s;
-        case ErrorKind::DuplicateKey:
-            return u"duplicate key"_s;
-        default:
-            return u"other error"_s;
-        }
-    }
-    return QString();
-}
 
 // The seven values of a record in field order, numbers as text.
 QStringList fields(const CStudent &student)
@@ -175,7 +156,7 @@ void TestRecords::codesRunOutAfter32767()
         QCOMPARE(students.NextStudentCode(), u' ' + QString::number(expected));
     // The counter must stay at its top: a wrapped one would hand out negative codes here.
     for (int attempt = 0; attempt < 3; ++attempt)
-        QCOMPARE(errorOf([&] { students.NextStudentCode(); }), u"overflow"_s);
+        QCOMPARE(testing::errorName([&] { students.NextStudentCode(); }), u"overflow"_s);
     QCOMPARE(students.Count(), 0);
 }
 
@@ -232,9 +213,9 @@ void TestRecords::missingKeysChangeNothing()
     students.Remove(u" 2"_s);
     const auto first = students.Item(u" 1"_s);
 
-    QCOMPARE(errorOf([&] { students.Item(key); }), u"key not found"_s);
-    QCOMPARE(errorOf([&] { students[key]; }), u"key not found"_s);
-    QCOMPARE(errorOf([&] { students.Remove(key); }), u"key not found"_s);
+    QCOMPARE(testing::errorName([&] { students.Item(key); }), u"key not found"_s);
+    QCOMPARE(testing::errorName([&] { students[key]; }), u"key not found"_s);
+    QCOMPARE(testing::errorName([&] { students.Remove(key); }), u"key not found"_s);
 
     QCOMPARE(students.Count(), 2);
     QCOMPARE(codesInOrder(students), (QStringList{u" 1"_s, u" 3"_s}));
@@ -249,7 +230,8 @@ void TestRecords::duplicateCodeStoresNothing()
     const auto ann = students.Item(u" 1"_s);
     const QStringList annFields = fields(*ann);
 
-    QCOMPARE(errorOf([&] { students.Add(u"Bob"_s, 20, 2, u"Law"_s, u"Law"_s, u"1"_s, u" 1"_s); }),
+    QCOMPARE(testing::errorName(
+                 [&] { students.Add(u"Bob"_s, 20, 2, u"Law"_s, u"Law"_s, u"1"_s, u" 1"_s); }),
              u"duplicate key"_s);
     QCOMPARE(students.Count(), 1);
     QCOMPARE(students.Item(u" 1"_s).get(), ann.get());

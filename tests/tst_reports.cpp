@@ -3,12 +3,15 @@
 
 #include "TestSupport.h"
 
+#include "platform/controls/CheckBox.h"
 #include "platform/controls/ComboBox.h"
 #include "platform/controls/CommandButton.h"
+#include "platform/controls/Frame.h"
+#include "platform/controls/Image.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/ListBox.h"
 #include "platform/controls/OptionArray.h"
-#include "platform/controls/SimpleControls.h"
+#include "platform/controls/TextBox.h"
 #include "platform/forms/Form.h"
 #include "platform/services/MessageBox.h"
 #include "platform/services/PainterPrinter.h"
@@ -139,7 +142,7 @@ public:
     ~Window() { form.Hide(); }
     Q_DISABLE_COPY_MOVE(Window)
 
-    void show(const QString &action, const QString &key = {})
+    void show(StudentAction action, const QString &key = {})
     {
         if (!key.isEmpty())
             form.setKey(key);
@@ -175,7 +178,7 @@ public:
     // Adds a student through the window in add mode; returns the key of the new record.
     QString add(const Entry &entry)
     {
-        show(QStringLiteral("A"));
+        show(StudentAction::Add);
         fill(entry);
         QTest::mouseClick(form.cmdAction, Qt::LeftButton);
         const int newest = lstStudent.NewIndex();
@@ -402,7 +405,7 @@ void TestReports::studentReportInAddMode()
     QFETCH(Printed, printed);
 
     Window window;
-    window.show(QStringLiteral("A"));
+    window.show(StudentAction::Add);
     window.fill(entry);
     window.form.mnuPrintStudent->trigger();
 
@@ -418,7 +421,7 @@ void TestReports::studentReportInAddMode()
 
 void TestReports::studentReportShowsTheFields_data()
 {
-    QTest::addColumn<QString>("action");
+    QTest::addColumn<StudentAction>("action");
     QTest::addColumn<std::optional<Entry>>("changes");
     QTest::addColumn<Printed>("printed");
 
@@ -435,17 +438,17 @@ void TestReports::studentReportShowsTheFields_data()
     const Printed changed{QStringLiteral("Grace B. Hopper"), QStringLiteral("47 so far"),
                           QStringLiteral("Business"),        QStringLiteral("Midtown"),
                           QStringLiteral("Senior"),          QStringLiteral("No")};
-    for (const char *action : {"D", "R"}) {
-        QTest::addRow("%s: as displayed", action)
-            << QString::fromLatin1(action) << std::optional<Entry>() << shown;
-        QTest::addRow("%s: changed after display", action)
-            << QString::fromLatin1(action) << std::optional<Entry>(changes) << changed;
+    for (const auto &[name, action] :
+         {std::pair{"D", StudentAction::Display}, std::pair{"R", StudentAction::Remove}}) {
+        QTest::addRow("%s: as displayed", name) << action << std::optional<Entry>() << shown;
+        QTest::addRow("%s: changed after display", name)
+            << action << std::optional<Entry>(changes) << changed;
     }
 }
 
 void TestReports::studentReportShowsTheFields()
 {
-    QFETCH(QString, action);
+    QFETCH(StudentAction, action);
     QFETCH(std::optional<Entry>, changes);
     QFETCH(Printed, printed);
 
@@ -513,7 +516,7 @@ void TestReports::entryChecks()
     QFETCH(QString, focus);
 
     Window window;
-    window.show(QStringLiteral("A"));
+    window.show(StudentAction::Add);
     QVERIFY(QTest::qWaitForWindowActive(&window.form, testing::WaitLimitMs));
     window.fill(entry);
     const int schoolIndex = window.form.cboSchool->ListIndex();
@@ -575,7 +578,7 @@ void TestReports::typedSchoolJoinsTheList()
     QFETCH(QStringList, list);
 
     Window window;
-    window.show(QStringLiteral("A"));
+    window.show(StudentAction::Add);
     Entry entry = Ada;
     entry.school = typed;
     window.fill(entry);
@@ -627,7 +630,7 @@ void TestReports::printerFailureStopsTheReport()
     int ended = 0;
     m_services->usePrinter(std::make_unique<FailingPrinter>(failAt, ended));
     Window window;
-    window.show(QStringLiteral("A"));
+    window.show(StudentAction::Add);
     Entry entry = Ada;
     entry.school = QStringLiteral("Lakeview");
     window.fill(entry);
@@ -644,8 +647,8 @@ void TestReports::printerFailureStopsTheReport()
     QVERIFY(window.form.isVisible());
 
     // The window carries on: printing again with a working printer prints the whole report.
-    auto recorder = std::make_unique<platform::RecordingPrinter>();
-    platform::RecordingPrinter *recording = recorder.get();
+    auto recorder = std::make_unique<testing::RecordingPrinter>();
+    testing::RecordingPrinter *recording = recorder.get();
     m_services->usePrinter(std::move(recorder));
     print->trigger();
     QCOMPARE(recording->documents().size(), 1);
@@ -698,15 +701,15 @@ void TestReports::schoolList()
 
 void TestReports::schoolListInEveryMode_data()
 {
-    QTest::addColumn<QString>("action");
-    QTest::newRow("add, nothing filled in") << QStringLiteral("A");
-    QTest::newRow("display") << QStringLiteral("D");
-    QTest::newRow("remove") << QStringLiteral("R");
+    QTest::addColumn<StudentAction>("action");
+    QTest::newRow("add, nothing filled in") << StudentAction::Add;
+    QTest::newRow("display") << StudentAction::Display;
+    QTest::newRow("remove") << StudentAction::Remove;
 }
 
 void TestReports::schoolListInEveryMode()
 {
-    QFETCH(QString, action);
+    QFETCH(StudentAction, action);
 
     Window window;
     const QString key = window.add(Ada);
@@ -739,7 +742,7 @@ void TestReports::studentReportOnPaper()
     QVERIFY2(ruler, "the ruler line could not be read back");
 
     Window window;
-    window.show(QStringLiteral("A"));
+    window.show(StudentAction::Add);
     window.fill(Ada);
     window.form.mnuPrintStudent->trigger();
     QVERIFY(m_services->errors.empty());
@@ -802,7 +805,7 @@ void TestReports::schoolListOnPaper()
     QVERIFY2(ruler, "the ruler line could not be read back");
 
     Window window;
-    window.show(QStringLiteral("A"));
+    window.show(StudentAction::Add);
     window.form.mnuPrintSchools->trigger();
     QVERIFY(m_services->errors.empty());
 

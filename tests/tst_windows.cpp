@@ -33,13 +33,18 @@ struct Entry
     bool deans;
 };
 
-// A failed check inside a modal window must not leave its loop running.
-auto hideAfterwards(Form &form)
+// The opaque colours of a picture; transparent pixels show what lies behind.
+QSet<QRgb> colours(const QImage &image)
 {
-    return qScopeGuard([&form] {
-        if (form.isVisible())
-            form.Hide();
-    });
+    QSet<QRgb> found;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        for (int x = 0; x < argb.width(); ++x) {
+            if (qAlpha(argb.pixel(x, y)) == 255)
+                found << argb.pixel(x, y);
+        }
+    }
+    return found;
 }
 
 } // namespace
@@ -111,20 +116,11 @@ void TestWindows::cleanup()
 void TestWindows::whileStudentShown(const std::function<void()> &opener,
                                     const std::function<void(frmStudent &)> &inside)
 {
-    bool ran = false;
-    testing::whenActive([this] { return student(); },
-                        [&] {
-                            ran = true;
-                            inside(*student());
-                            // Never leave a modal loop running behind a failed check.
-                            if (student() && student()->isVisible())
-                                QTimer::singleShot(0, student(), [this] {
-                                    if (student())
-                                        student()->Hide();
-                                });
-                        });
-    opener();
-    QVERIFY(ran);
+    const bool shown =
+        testing::whileShown([this] { return student(); }, opener,
+                            [&](QWidget &w) { inside(static_cast<frmStudent &>(w)); });
+    // After a failed check only that one is reported.
+    QVERIFY2(shown || testing::failed(), "the student window never came up");
 }
 
 void TestWindows::add(const Entry &e)
@@ -339,7 +335,7 @@ void TestWindows::displayModeHidesTheActionButton()
     whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
                       [](frmStudent &w) {
                           QVERIFY(!w.cmdAction->isVisible());
-                          QCOMPARE(w.cmdAction->Caption(), u"Student Display"_s);
+                          QCOMPARE(w.cmdAction->text(), u"Student Display"_s);
                           // Fields stay editable, and Enter has no button to press.
                           QVERIFY(!w.txtName->isReadOnly() && w.txtName->isEnabled());
                           QTest::keyClicks(w.txtName, u"x"_s);
@@ -370,7 +366,7 @@ void TestWindows::removeDeletesExactlyTheSelected()
                           if (moveTo > -2)
                               list().setListIndex(moveTo);
                           QVERIFY(w.cmdAction->isVisible());
-                          QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_s);
+                          QCOMPARE(w.cmdAction->text(), u"Remove this Student?"_s);
                           QCOMPARE(w.txtName->Text(), u"Ben"_s);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
@@ -430,14 +426,16 @@ void TestWindows::unknownModeSetsNothingUp()
     list().setListIndex(0);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
                       [](frmStudent &w) { QTest::mouseClick(w.cmdCancel, Qt::LeftButton); });
-    for (const QString &mode : {u"a"_s, u"AD"_s, u""_s}) {
+    // The mode a window never told has, and values outside the named ones.
+    for (const StudentAction mode :
+         {StudentAction::None, static_cast<StudentAction>(-1), static_cast<StudentAction>(99)}) {
         whileStudentShown(
             [&] {
                 student()->setAction(mode);
                 student()->Show(ShowMode::Modal);
             },
             [](frmStudent &w) {
-                QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_s);
+                QCOMPARE(w.cmdAction->text(), u"Remove this Student?"_s);
                 QVERIFY(w.cmdAction->isVisible());
                 QCOMPARE(w.txtName->Text(), u"Eve"_s);
                 // The button does nothing in an unknown mode but hide the window.
@@ -497,32 +495,26 @@ void TestWindows::noSelection()
 void TestWindows::aboutBoxOpensAndCloses()
 {
     QAction *about = main().mnuAbout;
+    const auto find = [this] { return m_program->about(); };
+    const auto open = [about] { about->trigger(); };
     frmAbout *first = nullptr;
     for (int round = 0; round < 3; ++round) {
-        bool shown = false;
         bool closedByKey = false;
-        testing::whenActive(
-            [this] { return m_program->forms->frmAbout.existing(); },
-            [&] {
-                frmAbout &box = *m_program->forms->frmAbout.existing();
-                const auto guard = hideAfterwards(box);
-                shown = true;
-                if (!first)
-                    first = &box;
-                QCOMPARE(&box, first); // the same window again
-                QCOMPARE(QApplication::focusWidget(), box.cmdOK);
-                QTest::keyClick(box.cmdOK, Qt::Key_Escape);
-                QVERIFY(box.isVisible());
-                const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Space, Qt::Key_K};
-                QWidget *target =
-                    round == 2 ? static_cast<QWidget *>(&box) : static_cast<QWidget *>(box.cmdOK);
-                QTest::keyClick(target, keys[round], round == 2 ? Qt::AltModifier : Qt::NoModifier);
-                // An access key presses the button with a short animation.
-                closedByKey =
-                    QTest::qWaitFor([&box] { return !box.isVisible(); }, testing::WaitLimitMs);
-            });
-        about->trigger();
-        QVERIFY(shown);
+        QVERIFY(testing::whileShown(find, open, [&](QWidget &window) {
+            auto &box = static_cast<frmAbout &>(window);
+            if (!first)
+                first = &box;
+            QCOMPARE(&box, first); // the same window again
+            QCOMPARE(QApplication::focusWidget(), box.cmdOK);
+            QTest::keyClick(box.cmdOK, Qt::Key_Escape);
+            QVERIFY(box.isVisible());
+            const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Space, Qt::Key_K};
+            QWidget *target =
+                round == 2 ? static_cast<QWidget *>(&box) : static_cast<QWidget *>(box.cmdOK);
+            QTest::keyClick(target, keys[round], round == 2 ? Qt::AltModifier : Qt::NoModifier);
+            // An access key presses the button with a short animation.
+            closedByKey = testing::waitFor([&box] { return !box.isVisible(); });
+        }));
         QVERIFY2(closedByKey, qPrintable(QStringLiteral("key %1 left the box open").arg(round)));
         QVERIFY(!m_program->forms->frmAbout->isVisible());
         QVERIFY(m_program->forms->frmAbout.isLoaded());
@@ -530,19 +522,20 @@ void TestWindows::aboutBoxOpensAndCloses()
         QTRY_COMPARE(QApplication::activeWindow(), &main());
     }
     // The close box unloads it; the next request builds it afresh with the same content.
-    testing::whenActive([this] { return m_program->forms->frmAbout.existing(); },
-                        [this] { m_program->forms->frmAbout.existing()->close(); });
-    about->trigger();
+    QVERIFY(testing::whileShown(find, open, [](QWidget &box) { box.close(); }));
     QVERIFY(!m_program->forms->frmAbout.isLoaded());
-    testing::whenActive([this] { return m_program->forms->frmAbout.existing(); },
-                        [this] {
-                            frmAbout &box = *m_program->forms->frmAbout.existing();
-                            const auto guard = hideAfterwards(box);
-                            QCOMPARE(box.lblVersion->text(), u"Version 1.0"_s);
-                            QVERIFY(!box.imgBooks->picture().isNull());
-                            QTest::mouseClick(box.cmdOK, Qt::LeftButton);
-                        });
-    about->trigger();
+    QVERIFY(testing::whileShown(find, open, [](QWidget &window) {
+        auto &box = static_cast<frmAbout &>(window);
+        QCOMPARE(box.lblVersion->text(), u"Version 1.0"_s);
+        QVERIFY(!box.imgBooks->pixmap().isNull());
+        // Stretched pixel for pixel: no colour on screen that the picture lacks, as smoothing
+        // would blend in.
+        const QSet<QRgb> drawn = colours(box.imgBooks->grab().toImage());
+        QSet<QRgb> own = colours(box.imgBooks->pixmap().toImage());
+        own << box.palette().color(QPalette::Window).rgb();
+        QVERIFY2(own.contains(drawn), qPrintable(u"%1 colours drawn"_s.arg(drawn.size())));
+        QTest::mouseClick(box.cmdOK, Qt::LeftButton);
+    }));
 }
 
 void TestWindows::exitEndsTheProgram_data()
@@ -761,7 +754,7 @@ void TestWindows::layoutMatchesTheDesign()
                           QCOMPARE(w.cmdAction->geometry(), QRect(256, 160, 81, 41));
                           QCOMPARE(w.optLevel[3].parentWidget(), w.fraGrade);
                           QCOMPARE(w.lstMajor->parentWidget(), w.client());
-                          QCOMPARE(w.cmdAction->Caption(), u"Add Student"_s);
+                          QCOMPARE(w.cmdAction->text(), u"Add Student"_s);
                           QVERIFY(w.menuBar()->isVisible());
                           QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
                       });

@@ -1,9 +1,9 @@
 #include "platform/controls/ButtonAccessible.h"
 
+#include "platform/controls/CheckBox.h"
 #include "platform/controls/CommandButton.h"
 #include "platform/controls/OptionArray.h"
 #include "platform/controls/placement.h"
-#include "platform/controls/SimpleControls.h"
 #include "platform/forms/accessKey.h"
 #include "platform/forms/modality.h"
 

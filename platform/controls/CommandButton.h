@@ -12,7 +12,6 @@ class CommandButton : public QPushButton
 
 public:
     CommandButton(QWidget *parent, const QString &name, const QString &caption, QRect geometry);
-    QString Caption() const { return text(); }
     void setCaption(const QString &caption);
 
 protected:

@@ -1,7 +1,7 @@
 #include "platform/controls/TextAccessible.h"
 
 #include "platform/controls/ComboBox.h"
-#include "platform/controls/SimpleControls.h"
+#include "platform/controls/TextBox.h"
 #include "platform/forms/modality.h"
 
 #include <QAccessibleWidget>

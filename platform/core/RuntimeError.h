@@ -15,6 +15,8 @@ enum class ErrorKind {
     DuplicateKey,
     PrinterUnavailable,
     PrinterFailure,
+    // Anything thrown that is not a RuntimeError: a fault of the program, not of the input.
+    Unexpected,
 };
 
 // A failure raised to the default error handling; carries a message meant for the user.

@@ -123,8 +123,7 @@ void Form::Show(ShowMode mode)
     placeOnFirstShow();
     setWindowModality(mode == ShowMode::Modal ? Qt::ApplicationModal : Qt::NonModal);
     show();
-    if (QGuiApplication::platformName() != u"offscreen")
-        raise();
+    raise();
     activateWindow();
     focusFirstControl();
     // Activate comes from the show only: Qt's activation events also fire when a message

@@ -18,6 +18,10 @@ class QMenu;
 class QMenuBar;
 class QVBoxLayout;
 
+namespace testing {
+class FormProbe;
+}
+
 namespace platform {
 
 enum class BorderStyle {
@@ -64,10 +68,8 @@ public:
     // Runs Form_Unload, then closes the window for good; returns false if it was cancelled.
     bool Unload();
     bool isUnloaded() const { return m_unloaded; }
-    bool isShowingModally() const { return m_modalLoop != nullptr; }
 
     void setDefaultButton(QPushButton *button);
-    QPushButton *defaultButton() const { return m_defaultButton; }
     // Focus order, first to last; controls that take no focus are skipped.
     void setTabOrder(std::initializer_list<QWidget *> order);
 
@@ -98,6 +100,9 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // Tests tell a window shown from one in its modal loop through it.
+    friend class testing::FormProbe;
+
     void placeOnFirstShow();
     void focusFirstControl();
     void endModalLoop();

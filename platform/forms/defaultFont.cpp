@@ -7,7 +7,7 @@
 
 namespace platform {
 
-void installDefaultFont()
+QFont defaultFont(qreal pointSize)
 {
     // Only installed families: a missing one costs Qt a fallback search at start-up.
     QStringList families;
@@ -20,8 +20,13 @@ void installDefaultFont()
     if (!families.isEmpty())
         font.setFamilies(families);
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+void installDefaultFont()
+{
+    QApplication::setFont(defaultFont(8.25));
 }
 
 } // namespace platform

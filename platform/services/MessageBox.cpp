@@ -38,9 +38,8 @@ std::unique_ptr<MessageBoxService> setMessageBox(std::unique_ptr<MessageBoxServi
     return CurrentMessageBox::replace(std::move(service));
 }
 
-void MsgBox(const QString &prompt, int buttons, const std::optional<QString> &title)
+void MsgBox(const QString &prompt, const std::optional<QString> &title)
 {
-    Q_UNUSED(buttons);
     messageBox().show(prompt, title.value_or(applicationTitle()));
 }
 

@@ -31,8 +31,7 @@ MessageBoxService &messageBox();
 // Installs a service and returns the previous one (tests swap in a recorder).
 std::unique_ptr<MessageBoxService> setMessageBox(std::unique_ptr<MessageBoxService> service);
 
-// buttons 0 is the only value the program uses: OK, no icon.
-void MsgBox(const QString &prompt, int buttons = 0,
-            const std::optional<QString> &title = std::nullopt);
+// An OK button and no icon, the only message box the program shows.
+void MsgBox(const QString &prompt, const std::optional<QString> &title = std::nullopt);
 
 } // namespace platform

@@ -36,23 +36,6 @@ public:
     virtual void endDoc() = 0;
 };
 
-// Keeps every statement; tests read what the printer got.
-class RecordingPrinter final : public PrinterService
-{
-public:
-    void print(const PrintStatement &statement) override;
-    void endDoc() override;
-
-    // Documents ended so far, and the statements of the one still open.
-    const QList<QList<PrintStatement>> &documents() const { return m_documents; }
-    const QList<PrintStatement> &openDocument() const { return m_open; }
-    int statementCount() const;
-
-private:
-    QList<QList<PrintStatement>> m_documents;
-    QList<PrintStatement> m_open;
-};
-
 PrinterService &printer();
 std::unique_ptr<PrinterService> setPrinter(std::unique_ptr<PrinterService> service);
 

@@ -17,6 +17,17 @@ ErrorHandler &currentHandler()
 
 bool g_ended = false;
 
+void quitApplication()
+{
+    QCoreApplication::exit(0);
+}
+
+EndAction &endAction()
+{
+    static EndAction action = quitApplication;
+    return action;
+}
+
 } // namespace
 
 void defaultErrorHandler(const RuntimeError &error)
@@ -44,7 +55,7 @@ void handleError(const RuntimeError &error)
 void handleUnexpected(const char *what)
 {
     handleError(RuntimeError(
-        ErrorKind::InvalidArgument,
+        ErrorKind::Unexpected,
         QStringLiteral("Unexpected error: %1")
             .arg(what ? QString::fromLocal8Bit(what) : QStringLiteral("unknown failure"))));
 }
@@ -54,16 +65,10 @@ bool hasEnded()
     return g_ended;
 }
 
-EndAction &endAction()
-{
-    static EndAction action = [] { QCoreApplication::exit(0); };
-    return action;
-}
-
 EndAction setEndAction(EndAction action)
 {
     EndAction previous = std::move(endAction());
-    endAction() = action ? std::move(action) : EndAction([] { QCoreApplication::exit(0); });
+    endAction() = action ? std::move(action) : EndAction(quitApplication);
     return previous;
 }
 

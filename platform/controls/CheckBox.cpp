@@ -1,20 +1,10 @@
-#include "platform/controls/SimpleControls.h"
+#include "platform/controls/CheckBox.h"
 
 #include "platform/controls/ButtonAccessible.h"
 #include "platform/controls/placement.h"
-#include "platform/controls/TextAccessible.h"
 #include "platform/core/RuntimeError.h"
 
-#include <limits>
-
 namespace platform {
-
-TextBox::TextBox(QWidget *parent, const QString &name, QRect geometry) : QLineEdit(parent)
-{
-    installTextAccessibility();
-    place(this, name, geometry);
-    setMaxLength(std::numeric_limits<int>::max());
-}
 
 CheckBox::CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
     : QCheckBox(caption, parent)
@@ -52,18 +42,6 @@ void CheckBox::nextCheckState()
     const bool wasChecked = checkState() == Qt::Checked;
     setTristate(false);
     setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
-}
-
-Frame::Frame(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
-    : QGroupBox(caption, parent)
-{
-    place(this, name, geometry);
-}
-
-Image::Image(QWidget *parent, const QString &name, QRect geometry) : QLabel(parent)
-{
-    place(this, name, geometry);
-    setScaledContents(true);
 }
 
 } // namespace platform

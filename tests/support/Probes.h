@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+class CStudents;
+class frmStudent;
+
+namespace platform {
+class ComboBox;
+class Form;
+class ListBox;
+} // namespace platform
+
+class QLineEdit;
+
+// What the windows keep to themselves, read through the friends they name.
+namespace testing {
+
+// The student window's records and the grade level last clicked.
+class StudentWindowProbe
+{
+public:
+    static const CStudents *students(const frmStudent &window);
+    static std::int16_t selectedLevel(const frmStudent &window);
+};
+const CStudents *students(const frmStudent &window);
+std::int16_t selectedLevel(const frmStudent &window);
+
+// Whether a window's modal show has entered its own event loop (and not merely been shown).
+class FormProbe
+{
+public:
+    static bool isShowingModally(const platform::Form &form);
+};
+bool isShowingModally(const platform::Form &form);
+
+// The parts of a combo box, by the names the combo box gives them.
+QLineEdit *editField(const platform::ComboBox &combo);
+platform::ListBox *listPart(const platform::ComboBox &combo);
+
+} // namespace testing
