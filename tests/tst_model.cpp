@@ -5,7 +5,7 @@
 //   SI_MODEL_SEED=<n>   seed of the walk (default 20240611)
 //   SI_MODEL_STEPS=<n>  number of steps (default 2000; the long walk uses 100000)
 //
-// A failing walk prints its seed and every step so far; rerun it with the same seed and the
+// A failing walk prints its seed and its last steps; rerun it with the same seed and the
 // failing step's number as SI_MODEL_STEPS.
 
 #include "TestSupport.h"
@@ -25,9 +25,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <optional>
 #include <random>
+#include <utility>
 
 #include <unicode/ucol.h>
 #include <unicode/utypes.h>
@@ -300,6 +302,34 @@ bool whileShown(const std::function<Window *()> &find, const std::function<void(
 
 enum class Mode { Add, Display, Remove };
 
+// The walk's printer: it holds a document only until the walk has checked it, so that a long
+// walk keeps none of the school lists, each of which holds every school so far.
+class CheckedPrinter final : public PrinterService
+{
+public:
+    void print(const PrintStatement &statement) override { m_open.append(statement); }
+    void endDoc() override
+    {
+        if (m_open.isEmpty())
+            return;
+        m_ended.push_back(std::exchange(m_open, {}));
+        ++m_endedCount;
+    }
+
+    // The documents ended since the last call, handed over and forgotten.
+    std::vector<QList<PrintStatement>> takeEnded() { return std::exchange(m_ended, {}); }
+    int endedCount() const { return m_endedCount; }
+    bool hasOpenDocument() const { return !m_open.isEmpty(); }
+
+private:
+    QList<PrintStatement> m_open;
+    std::vector<QList<PrintStatement>> m_ended;
+    int m_endedCount = 0;
+};
+
+// How many steps a failure report shows: enough to see how the program got there.
+constexpr std::size_t ReportedSteps = 50;
+
 // The walk: the program in its own Forms, the model, the random source and the step list.
 class Walk
 {
@@ -307,9 +337,14 @@ public:
     Walk(testing::Services &services, quint32 seed)
         : m_services(services), m_seed(seed), m_random(seed)
     {
+        auto printer = std::make_unique<CheckedPrinter>();
+        m_printer = printer.get();
+        m_previousPrinter = setPrinter(std::move(printer));
         m_forms.frmMain->Show(ShowMode::Modeless);
         m_schools = DesignedSchools;
     }
+    ~Walk() { setPrinter(std::move(m_previousPrinter)); }
+    Q_DISABLE_COPY_MOVE(Walk)
 
     // One step; false once a check has failed.
     bool step(int number);
@@ -317,7 +352,9 @@ public:
     void exit();
 
     const QString &failure() const { return m_failure; }
-    const QStringList &steps() const { return m_steps; }
+    // Steps taken, the exit included.
+    int stepCount() const { return m_stepCount; }
+    QString lastSteps() const;
     QString summary() const;
 
 private:
@@ -382,9 +419,13 @@ private:
     void checkMessages();
     void checkFields(frmStudent &w, const QString &when);
     void checkProgram();
+    // The step's line goes to the log, which keeps the last few.
+    void endStep();
     int rowOf(int code);
 
     testing::Services &m_services;
+    CheckedPrinter *m_printer = nullptr;
+    std::unique_ptr<PrinterService> m_previousPrinter;
     Forms m_forms;
     quint32 m_seed;
     std::mt19937 m_random;
@@ -404,11 +445,10 @@ private:
 
     std::vector<testing::ShownMessage> m_expectedMessages;
     std::vector<ErrorKind> m_expectedErrors;
-    std::size_t m_seenMessages = 0;
-    std::size_t m_seenErrors = 0;
 
     QString m_line;
-    QStringList m_steps;
+    std::deque<QString> m_lastSteps;
+    int m_stepCount = 0;
     QString m_failure;
     std::map<QString, int> m_counts;
     bool m_exited = false;
@@ -427,6 +467,22 @@ bool Walk::check(bool ok, const QString &what)
     return ok;
 }
 
+void Walk::endStep()
+{
+    m_lastSteps.push_back(std::exchange(m_line, {}));
+    if (m_lastSteps.size() > ReportedSteps)
+        m_lastSteps.pop_front();
+    ++m_stepCount;
+}
+
+QString Walk::lastSteps() const
+{
+    QStringList lines;
+    for (const QString &line : m_lastSteps)
+        lines << line;
+    return lines.join(u'\n');
+}
+
 QString Walk::summary() const
 {
     QStringList parts;
@@ -434,12 +490,14 @@ QString Walk::summary() const
         parts << QStringLiteral("%1 %2").arg(count).arg(what);
     if (m_codesGoneAt)
         parts << QStringLiteral("the last code went at step %1").arg(m_codesGoneAt);
-    return QStringLiteral("seed %1, %2 steps%3, %4 students listed at the end, next code %5; %6")
+    return QStringLiteral("seed %1, %2 steps%3, %4 students listed at the end, next code %5, "
+                          "%6 schools listed; %7")
         .arg(m_seed)
-        .arg(m_steps.size() - (m_exited ? 1 : 0))
+        .arg(m_stepCount - (m_exited ? 1 : 0))
         .arg(QLatin1String(m_exited ? " and the exit" : ""))
         .arg(m_records.size())
         .arg(m_nextCode)
+        .arg(m_schools.size())
         .arg(parts.join(QStringLiteral(", ")));
 }
 
@@ -516,20 +574,20 @@ void Walk::expectMessage(const QString &prompt, const QString &title)
     m_expectedMessages.push_back({prompt, title});
 }
 
-// Every message and error since the last call is exactly the expected one.
+// Every message and error since the last call is exactly the expected one; once checked,
+// they are forgotten.
 void Walk::checkMessages()
 {
-    const auto &messages = m_services.messages;
-    const std::size_t got = messages.size() - m_seenMessages;
-    bool same = got == m_expectedMessages.size();
-    for (std::size_t i = 0; same && i < got; ++i) {
-        same = messages[m_seenMessages + i].prompt == m_expectedMessages[i].prompt &&
-               messages[m_seenMessages + i].title == m_expectedMessages[i].title;
+    auto &messages = m_services.messages;
+    bool same = messages.size() == m_expectedMessages.size();
+    for (std::size_t i = 0; same && i < messages.size(); ++i) {
+        same = messages[i].prompt == m_expectedMessages[i].prompt &&
+               messages[i].title == m_expectedMessages[i].title;
     }
     if (!same) {
         QStringList seen;
-        for (std::size_t i = m_seenMessages; i < messages.size(); ++i)
-            seen << messages[i].title + QLatin1String(": ") + messages[i].prompt;
+        for (const auto &m : messages)
+            seen << m.title + QLatin1String(": ") + m.prompt;
         QStringList wanted;
         for (const auto &m : m_expectedMessages)
             wanted << m.title + QLatin1String(": ") + m.prompt;
@@ -537,13 +595,11 @@ void Walk::checkMessages()
               QStringLiteral("messages [%1], expected [%2]")
                   .arg(seen.join(QStringLiteral(" | ")), wanted.join(QStringLiteral(" | "))));
     }
-    const std::vector<ErrorKind> errors(m_services.errors.begin() + qsizetype(m_seenErrors),
-                                        m_services.errors.end());
-    check(errors == m_expectedErrors, QStringLiteral("%1 errors raised, %2 expected")
-                                          .arg(errors.size())
-                                          .arg(m_expectedErrors.size()));
-    m_seenMessages = messages.size();
-    m_seenErrors = m_services.errors.size();
+    check(m_services.errors == m_expectedErrors, QStringLiteral("%1 errors raised, %2 expected")
+                                                     .arg(m_services.errors.size())
+                                                     .arg(m_expectedErrors.size()));
+    messages.clear();
+    m_services.errors.clear();
     m_expectedMessages.clear();
     m_expectedErrors.clear();
 }
@@ -686,10 +742,9 @@ void Walk::checkProgram()
         check(sortedActual == sortedModel, QStringLiteral("schools [%1], expected [%2]")
                                                .arg(schools.join(u'|'), m_schools.join(u'|')));
     }
-    check(m_services.printer->documents().size() == m_documents &&
-              m_services.printer->openDocument().isEmpty(),
+    check(m_printer->endedCount() == m_documents && !m_printer->hasOpenDocument(),
           QStringLiteral("%1 documents printed, %2 expected")
-              .arg(m_services.printer->documents().size())
+              .arg(m_printer->endedCount())
               .arg(m_documents));
 }
 
@@ -728,7 +783,7 @@ bool Walk::step(int number)
     }
     if (m_failure.isEmpty())
         checkProgram();
-    m_steps << m_line;
+    endStep();
     return m_failure.isEmpty();
 }
 
@@ -1069,10 +1124,11 @@ void Walk::printStudent(frmStudent &w)
         m_schools << f.school;
     ++m_documents;
     ++m_counts[QStringLiteral("student reports printed")];
-    const auto &documents = m_services.printer->documents();
-    if (!check(documents.size() == m_documents, QStringLiteral("no student report printed")))
+    const auto documents = m_printer->takeEnded();
+    if (!check(documents.size() == 1 && m_printer->endedCount() == m_documents,
+               QStringLiteral("%1 student reports printed, one expected").arg(documents.size())))
         return;
-    const auto &document = documents.last();
+    const auto &document = documents.back();
     const auto value = [&](const char *label) {
         return printedValue(document, QLatin1String(label));
     };
@@ -1089,13 +1145,14 @@ void Walk::printSchools(frmStudent &w)
     w.mnuPrintSchools->trigger();
     ++m_documents;
     ++m_counts[QStringLiteral("school lists printed")];
-    const auto &documents = m_services.printer->documents();
-    if (!check(documents.size() == m_documents, QStringLiteral("no school list printed")))
+    const auto documents = m_printer->takeEnded();
+    if (!check(documents.size() == 1 && m_printer->endedCount() == m_documents,
+               QStringLiteral("%1 school lists printed, one expected").arg(documents.size())))
         return;
     // The entries are the lines printed at the third zone after the heading.
     QStringList printed;
     bool afterHeading = false;
-    for (const PrintStatement &statement : documents.last()) {
+    for (const PrintStatement &statement : documents.back()) {
         if (statement.size() == 4 && statement[2].kind == PrintItem::Kind::Text) {
             if (afterHeading)
                 printed << statement[2].text;
@@ -1222,7 +1279,7 @@ bool Walk::commit(Mode mode, frmStudent &w)
 
 void Walk::exit()
 {
-    m_line = QStringLiteral("%1: ").arg(m_steps.size() + 1);
+    m_line = QStringLiteral("%1: ").arg(m_stepCount + 1);
     std::vector<std::weak_ptr<CStudent>> records;
     if (student()) {
         for (const auto &record : *testing::students(*student()))
@@ -1239,7 +1296,7 @@ void Walk::exit()
         main().mnuFileExit->trigger();
     else
         main().close();
-    m_steps << m_line;
+    endStep();
     m_exited = true;
     check(hasEnded() && m_services.ends == 1, QStringLiteral("the program did not end"));
     check(!m_forms.frmMain.isLoaded() && !m_forms.frmStudent.isLoaded(),
@@ -1383,10 +1440,10 @@ void TestModel::randomWalk()
     if (walk.failure().isEmpty())
         walk.exit();
     if (!walk.failure().isEmpty()) {
-        std::fprintf(stderr, "Model walk failed, %s\nSteps:\n%s\n", qPrintable(walk.summary()),
-                     qPrintable(walk.steps().join(u'\n')));
+        std::fprintf(stderr, "Model walk failed, %s\nLast steps:\n%s\n", qPrintable(walk.summary()),
+                     qPrintable(walk.lastSteps()));
         // The exit after the last step counts as that step when rerun.
-        const auto failedAt = std::min<qsizetype>(walk.steps().size(), steps);
+        const int failedAt = std::min(walk.stepCount(), steps);
         QFAIL(qPrintable(QStringLiteral("%1 at step %2 (seed %3); rerun with SI_MODEL_SEED=%3 "
                                         "SI_MODEL_STEPS=%2; steps printed above")
                              .arg(walk.failure())
