@@ -651,15 +651,20 @@ void TestControls::failingHandlerIsReportedOnce_data()
 {
     QTest::addColumn<int>("thrown"); // 0 the program's own error, 1 a library's, 2 anything else
     QTest::addColumn<QString>("promptHas");
-    QTest::newRow("program's error") << 0 << u"Overflow"_s;
-    QTest::newRow("library exception") << 1 << u"no such entry"_s;
-    QTest::newRow("non-standard exception") << 2 << u""_s;
+    QTest::addColumn<bool>("boxFails"); // the message box cannot be shown: the handler throws
+    QTest::newRow("program's error") << 0 << u"Overflow"_s << false;
+    QTest::newRow("library exception") << 1 << u"no such entry"_s << false;
+    QTest::newRow("non-standard exception") << 2 << u""_s << false;
+    QTest::newRow("message box cannot be shown") << 0 << u"Overflow"_s << true;
 }
 
 void TestControls::failingHandlerIsReportedOnce()
 {
     QFETCH(int, thrown);
     QFETCH(QString, promptHas);
+    QFETCH(bool, boxFails);
+    if (boxFails)
+        m_services->messageBox->onShow = [] { throw std::runtime_error("no display"); };
     ProbeForm form;
     int stepsDone = 0;
     form.onClick(form.other, [&] {
