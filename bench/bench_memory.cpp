@@ -129,8 +129,8 @@ struct Memory
 
 void printMemory(const char *when, int cycles, int listed, const Memory &memory)
 {
-    std::printf("  %-26s %6d cycles %4d listed  VmRSS %7ld KiB  RssAnon %7ld KiB\n", when,
-                cycles, listed, memory.rss, memory.anon);
+    std::printf("  %-26s %6d cycles %4d listed  VmRSS %7ld KiB  RssAnon %7ld KiB\n", when, cycles,
+                listed, memory.rss, memory.anon);
 }
 
 // Runs one cycle per turn of the event loop, as a user's commands arrive: windows a command
@@ -192,7 +192,8 @@ private:
     void finish()
     {
         const Memory end;
-        printMemory("end", m_done, m_program->listed(), end);
+        if (m_done % 1000 != 0)
+            printMemory("end", m_done, m_program->listed(), end);
         const long grown = end.rss - m_warm.rss;
         std::printf("  VmRSS after %d cycles: %+ld KiB against the warm-up (%.0f bytes per "
                     "cycle), %+ld KiB against the start\n",
