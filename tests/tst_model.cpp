@@ -329,6 +329,9 @@ private:
 
 // How many steps a failure report shows: enough to see how the program got there.
 constexpr std::size_t ReportedSteps = 50;
+// Steps the walk goes on once the codes are gone, every add refused, before it ends the
+// program and starts it again.
+constexpr int StepsWithoutCodes = 1000;
 
 // The walk: the program in its own Forms, the model, the random source and the step list.
 class Walk
@@ -340,7 +343,7 @@ public:
         auto printer = std::make_unique<CheckedPrinter>();
         m_printer = printer.get();
         m_previousPrinter = setPrinter(std::move(printer));
-        m_forms.frmMain->Show(ShowMode::Modeless);
+        m_forms->frmMain->Show(ShowMode::Modeless);
         m_schools = DesignedSchools;
     }
     ~Walk() { setPrinter(std::move(m_previousPrinter)); }
@@ -358,9 +361,9 @@ public:
     QString summary() const;
 
 private:
-    frmMain &main() { return *m_forms.frmMain; }
+    frmMain &main() { return *m_forms->frmMain; }
     ListBox &list() { return *main().lstStudent; }
-    frmStudent *student() { return m_forms.frmStudent.existing(); }
+    frmStudent *student() { return m_forms->frmStudent.existing(); }
 
     int uniform(int low, int high) { return std::uniform_int_distribution(low, high)(m_random); }
     bool chance(double p) { return std::bernoulli_distribution(p)(m_random); }
@@ -386,6 +389,10 @@ private:
     void clearSelection();
     void withoutSelection();
     void about();
+    // One of the three exits, then the checks that everything was released.
+    void endProgram();
+    // Ends the program and starts a new one, with a new model.
+    void restart();
 
     // Inside the student window.
     void session(Mode mode, frmStudent &w);
@@ -426,7 +433,7 @@ private:
     testing::Services &m_services;
     CheckedPrinter *m_printer = nullptr;
     std::unique_ptr<PrinterService> m_previousPrinter;
-    Forms m_forms;
+    std::unique_ptr<Forms> m_forms = std::make_unique<Forms>();
     quint32 m_seed;
     std::mt19937 m_random;
     ListOrder m_order;
@@ -758,6 +765,15 @@ bool Walk::step(int number)
     const int listWeight = population == 0 ? 0 : 10;
     const std::vector<int> weights{55, listWeight, removeWeight, listWeight, 3, 4, 3};
     std::discrete_distribution<int> choose(weights.begin(), weights.end());
+    // Once the codes are gone every add is refused; a while later the user starts the program
+    // again, so that a long walk goes on adding and removing.
+    if (m_codesGoneAt && m_step - m_codesGoneAt >= StepsWithoutCodes) {
+        restart();
+        if (m_failure.isEmpty())
+            checkProgram();
+        endStep();
+        return m_failure.isEmpty();
+    }
     switch (choose(m_random)) {
     case 0:
         openStudent(Mode::Add);
@@ -823,7 +839,7 @@ void Walk::about()
 {
     const bool closeBox = chance(0.4);
     log(closeBox ? QStringLiteral("About, closed by its close box") : QStringLiteral("About, OK"));
-    const bool shown = whileShown<frmAbout>([this] { return m_forms.frmAbout.existing(); },
+    const bool shown = whileShown<frmAbout>([this] { return m_forms->frmAbout.existing(); },
                                             [this] { main().mnuAbout->trigger(); },
                                             [closeBox](frmAbout &box) {
                                                 if (closeBox)
@@ -832,7 +848,7 @@ void Walk::about()
                                                     QTest::mouseClick(box.cmdOK, Qt::LeftButton);
                                             });
     check(shown, QStringLiteral("the About box did not open"));
-    check(m_forms.frmAbout.isLoaded() != closeBox,
+    check(m_forms->frmAbout.isLoaded() != closeBox,
           QStringLiteral("the About box is %1")
               .arg(QLatin1String(closeBox ? "still loaded" : "unloaded")));
     ++m_counts[QStringLiteral("About boxes")];
@@ -1280,6 +1296,33 @@ bool Walk::commit(Mode mode, frmStudent &w)
 void Walk::exit()
 {
     m_line = QStringLiteral("%1: ").arg(m_stepCount + 1);
+    endProgram();
+    endStep();
+    m_exited = true;
+}
+
+void Walk::restart()
+{
+    endProgram();
+    if (!m_failure.isEmpty())
+        return;
+    m_forms.reset();
+    resetEnded();
+    m_services.ends = 0;
+    m_forms = std::make_unique<Forms>();
+    m_forms->frmMain->Show(ShowMode::Modeless);
+    log(QStringLiteral("start the program again"));
+    m_records.clear();
+    m_nextCode = 1;
+    m_selectedLevel = 0;
+    m_selectedCode = 0;
+    m_schools = DesignedSchools;
+    m_codesGoneAt = 0;
+    ++m_counts[QStringLiteral("programs started again")];
+}
+
+void Walk::endProgram()
+{
     std::vector<std::weak_ptr<CStudent>> records;
     if (student()) {
         for (const auto &record : *testing::students(*student()))
@@ -1296,10 +1339,8 @@ void Walk::exit()
         main().mnuFileExit->trigger();
     else
         main().close();
-    endStep();
-    m_exited = true;
     check(hasEnded() && m_services.ends == 1, QStringLiteral("the program did not end"));
-    check(!m_forms.frmMain.isLoaded() && !m_forms.frmStudent.isLoaded(),
+    check(!m_forms->frmMain.isLoaded() && !m_forms->frmStudent.isLoaded(),
           QStringLiteral("a window is still loaded"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     check(!studentWindow, QStringLiteral("the student window was not released"));
