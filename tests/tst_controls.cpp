@@ -655,9 +655,12 @@ void TestControls::failingHandlerIsReportedOnce_data()
     QTest::addColumn<int>("thrown"); // 0 the program's own error, 1 a library's, 2 anything else
     QTest::addColumn<QString>("promptHas");
     QTest::addColumn<ErrorKind>("kind");
-    QTest::newRow("program's error") << 0 << u"Overflow"_s << ErrorKind::Overflow;
-    QTest::newRow("library exception") << 1 << u"no such entry"_s << ErrorKind::Unexpected;
-    QTest::newRow("non-standard exception") << 2 << u""_s << ErrorKind::Unexpected;
+    QTest::addColumn<bool>("boxFails"); // the message box cannot be shown: the handler throws
+    QTest::newRow("program's error") << 0 << u"Overflow"_s << ErrorKind::Overflow << false;
+    QTest::newRow("library exception") << 1 << u"no such entry"_s << ErrorKind::Unexpected << false;
+    QTest::newRow("non-standard exception") << 2 << u""_s << ErrorKind::Unexpected << false;
+    QTest::newRow("message box cannot be shown")
+        << 0 << u"Overflow"_s << ErrorKind::Overflow << true;
 }
 
 void TestControls::failingHandlerIsReportedOnce()
@@ -665,6 +668,9 @@ void TestControls::failingHandlerIsReportedOnce()
     QFETCH(int, thrown);
     QFETCH(QString, promptHas);
     QFETCH(ErrorKind, kind);
+    QFETCH(bool, boxFails);
+    if (boxFails)
+        m_services->messageBox->onShow = [] { throw std::runtime_error("no display"); };
     ProbeForm form;
     int stepsDone = 0;
     form.onClick(form.other, [&] {

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -208,6 +209,30 @@ double colourDistance(QRgb a, QRgb b)
 QString colourText(QRgb c)
 {
     return QStringLiteral("(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
+}
+
+// Where the middle of what a control paints lies, in pixels from the left of its window's
+// client area: half-way between the first and the last column that differs from the
+// control's background.
+std::optional<qreal> paintedCentre(QWidget *control, Form &form)
+{
+    const QImage image = control->grab().toImage();
+    const QRgb background = image.pixel(0, 0) & RGB_MASK;
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (colourDistance(image.pixel(x, y) & RGB_MASK, background) > 64) {
+                first = first < 0 ? x : first;
+                last = x;
+                break;
+            }
+        }
+    }
+    if (first < 0)
+        return std::nullopt;
+    return control->mapTo(form.client(), QPoint(0, 0)).x() +
+           (first + last + 1) / 2.0 / image.devicePixelRatio();
 }
 
 // What one area of a grabbed window should show: a background and, where the control has
@@ -426,22 +451,40 @@ void TestLayout::captionsFit_data()
 {
     QTest::addColumn<QString>("state");
     QTest::addColumn<QString>("actionCaption");
-    QTest::newRow("main window") << u"main"_s << QString();
-    QTest::newRow("student window, add") << u"add"_s << u"Add Student"_s;
-    QTest::newRow("student window, remove") << u"remove"_s << u"Remove this Student?"_s;
-    QTest::newRow("student window, display") << u"display"_s << u"Student Display"_s;
-    QTest::newRow("about box") << u"about"_s << QString();
+    // A caption centred on its place: the control's name and the middle of its design box in
+    // twips from the left of the client area.
+    QTest::addColumn<QString>("centred");
+    QTest::addColumn<int>("centreTwips");
+    QTest::newRow("main window") << u"main"_s << QString() << QString() << 0;
+    QTest::newRow("student window, add") << u"add"_s << u"Add Student"_s << QString() << 0;
+    QTest::newRow("student window, remove")
+        << u"remove"_s << u"Remove this Student?"_s << QString() << 0;
+    QTest::newRow("student window, display")
+        << u"display"_s << u"Student Display"_s << QString() << 0;
+    QTest::newRow("about box") << u"about"_s << QString() << u"Label1"_s << 840 + 2415 / 2;
 }
 
 void TestLayout::captionsFit()
 {
     QFETCH(QString, state);
     QFETCH(QString, actionCaption);
+    QFETCH(QString, centred);
+    QFETCH(int, centreTwips);
     QStringList problems;
     QString shownCaption;
     int captioned = 0;
     inWindow(state, [&](Form &form) {
         problems = captionProblems(form);
+        if (!centred.isEmpty()) {
+            const auto centre = paintedCentre(form.findChild<QWidget *>(centred), form);
+            // Within a pixel and a half: the ends of the letters are not the ends of their
+            // advances.
+            if (!centre || std::abs(*centre - centreTwips / 15.0) > 1.5)
+                problems << QStringLiteral("%1 is painted about %2 px, not centred on %3 px")
+                                .arg(centred)
+                                .arg(centre.value_or(-1))
+                                .arg(centreTwips / 15.0);
+        }
         for (QWidget *control : controlsOf(form))
             captioned += qobject_cast<QAbstractButton *>(control) ||
                          qobject_cast<QLabel *>(control) || qobject_cast<QGroupBox *>(control);

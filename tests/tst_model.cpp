@@ -5,7 +5,7 @@
 //   SI_MODEL_SEED=<n>   seed of the walk (default 20240611)
 //   SI_MODEL_STEPS=<n>  number of steps (default 2000; the long walk uses 100000)
 //
-// A failing walk prints its seed and every step so far; rerun it with the same seed and the
+// A failing walk prints its seed and its last steps; rerun it with the same seed and the
 // failing step's number as SI_MODEL_STEPS.
 
 #include "ProgramFixture.h"
@@ -25,9 +25,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <optional>
 #include <random>
+#include <utility>
 
 #include <unicode/ucol.h>
 #include <unicode/utypes.h>
@@ -287,15 +289,51 @@ bool whileShown(const std::function<Window *()> &find, const std::function<void(
 
 enum class Mode { Add, Display, Remove };
 
+// The walk's printer: it holds a document only until the walk has checked it, so that a long
+// walk keeps none of the school lists, each of which holds every school so far.
+class CheckedPrinter final : public PrinterService
+{
+public:
+    void print(const PrintStatement &statement) override { m_open.append(statement); }
+    void endDoc() override
+    {
+        if (m_open.isEmpty())
+            return;
+        m_ended.push_back(std::exchange(m_open, {}));
+        ++m_endedCount;
+    }
+
+    // The documents ended since the last call, handed over and forgotten.
+    std::vector<QList<PrintStatement>> takeEnded() { return std::exchange(m_ended, {}); }
+    int endedCount() const { return m_endedCount; }
+    bool hasOpenDocument() const { return !m_open.isEmpty(); }
+
+private:
+    QList<PrintStatement> m_open;
+    std::vector<QList<PrintStatement>> m_ended;
+    int m_endedCount = 0;
+};
+
+// How many steps a failure report shows: enough to see how the program got there.
+constexpr std::size_t ReportedSteps = 50;
+// Steps the walk goes on once the codes are gone, every add refused, before it ends the
+// program and starts it again.
+constexpr int StepsWithoutCodes = 1000;
+
 // The walk: the program, the model, the random source and the step list.
 class Walk
 {
 public:
     Walk(testing::Program &program, quint32 seed)
-        : m_services(program.services), m_forms(*program.forms), m_seed(seed), m_random(seed)
+        : m_services(program.services), m_forms(program.forms), m_seed(seed), m_random(seed)
     {
+        auto printer = std::make_unique<CheckedPrinter>();
+        m_printer = printer.get();
+        m_previousPrinter = setPrinter(std::move(printer));
         m_schools = DesignedSchools;
     }
+    ~Walk() { setPrinter(std::move(m_previousPrinter)); }
+    Q_DISABLE_COPY_MOVE(Walk)
 
     // One step; false once a check has failed.
     bool step(int number);
@@ -303,13 +341,15 @@ public:
     void exit();
 
     const QString &failure() const { return m_failure; }
-    const QStringList &steps() const { return m_steps; }
+    // Steps taken, the exit included.
+    int stepCount() const { return m_stepCount; }
+    QString lastSteps() const;
     QString summary() const;
 
 private:
-    frmMain &main() { return *m_forms.frmMain; }
+    frmMain &main() { return *m_forms->frmMain; }
     ListBox &list() { return *main().lstStudent; }
-    frmStudent *student() { return m_forms.frmStudent.existing(); }
+    frmStudent *student() { return m_forms->frmStudent.existing(); }
 
     int uniform(int low, int high) { return std::uniform_int_distribution(low, high)(m_random); }
     bool chance(double p) { return std::bernoulli_distribution(p)(m_random); }
@@ -335,6 +375,10 @@ private:
     void clearSelection();
     void withoutSelection();
     void about();
+    // One of the three exits, then the checks that everything was released.
+    void endProgram();
+    // Ends the program and starts a new one, with a new model.
+    void restart();
 
     // Inside the student window.
     void session(Mode mode, frmStudent &w);
@@ -368,10 +412,15 @@ private:
     void checkMessages();
     void checkFields(frmStudent &w, const QString &when);
     void checkProgram();
+    // The step's line goes to the log, which keeps the last few.
+    void endStep();
     int rowOf(int code);
 
     testing::Services &m_services;
-    Forms &m_forms;
+    CheckedPrinter *m_printer = nullptr;
+    std::unique_ptr<PrinterService> m_previousPrinter;
+    // The fixture\'s windows; a restart replaces them.
+    std::unique_ptr<Forms> &m_forms;
     quint32 m_seed;
     std::mt19937 m_random;
     ListOrder m_order;
@@ -390,11 +439,10 @@ private:
 
     std::vector<testing::ShownMessage> m_expectedMessages;
     std::vector<ErrorKind> m_expectedErrors;
-    std::size_t m_seenMessages = 0;
-    std::size_t m_seenErrors = 0;
 
     QString m_line;
-    QStringList m_steps;
+    std::deque<QString> m_lastSteps;
+    int m_stepCount = 0;
     QString m_failure;
     std::map<QString, int> m_counts;
     bool m_exited = false;
@@ -413,6 +461,22 @@ bool Walk::check(bool ok, const QString &what)
     return ok;
 }
 
+void Walk::endStep()
+{
+    m_lastSteps.push_back(std::exchange(m_line, {}));
+    if (m_lastSteps.size() > ReportedSteps)
+        m_lastSteps.pop_front();
+    ++m_stepCount;
+}
+
+QString Walk::lastSteps() const
+{
+    QStringList lines;
+    for (const QString &line : m_lastSteps)
+        lines << line;
+    return lines.join(u'\n');
+}
+
 QString Walk::summary() const
 {
     QStringList parts;
@@ -420,12 +484,14 @@ QString Walk::summary() const
         parts << QStringLiteral("%1 %2").arg(count).arg(what);
     if (m_codesGoneAt)
         parts << QStringLiteral("the last code went at step %1").arg(m_codesGoneAt);
-    return QStringLiteral("seed %1, %2 steps%3, %4 students listed at the end, next code %5; %6")
+    return QStringLiteral("seed %1, %2 steps%3, %4 students listed at the end, next code %5, "
+                          "%6 schools listed; %7")
         .arg(m_seed)
-        .arg(m_steps.size() - (m_exited ? 1 : 0))
+        .arg(m_stepCount - (m_exited ? 1 : 0))
         .arg(QLatin1String(m_exited ? " and the exit" : ""))
         .arg(m_records.size())
         .arg(m_nextCode)
+        .arg(m_schools.size())
         .arg(parts.join(QStringLiteral(", ")));
 }
 
@@ -502,20 +568,20 @@ void Walk::expectMessage(const QString &prompt, const QString &title)
     m_expectedMessages.push_back({prompt, title});
 }
 
-// Every message and error since the last call is exactly the expected one.
+// Every message and error since the last call is exactly the expected one; once checked,
+// they are forgotten.
 void Walk::checkMessages()
 {
-    const auto &messages = m_services.messages;
-    const std::size_t got = messages.size() - m_seenMessages;
-    bool same = got == m_expectedMessages.size();
-    for (std::size_t i = 0; same && i < got; ++i) {
-        same = messages[m_seenMessages + i].prompt == m_expectedMessages[i].prompt &&
-               messages[m_seenMessages + i].title == m_expectedMessages[i].title;
+    auto &messages = m_services.messages;
+    bool same = messages.size() == m_expectedMessages.size();
+    for (std::size_t i = 0; same && i < messages.size(); ++i) {
+        same = messages[i].prompt == m_expectedMessages[i].prompt &&
+               messages[i].title == m_expectedMessages[i].title;
     }
     if (!same) {
         QStringList seen;
-        for (std::size_t i = m_seenMessages; i < messages.size(); ++i)
-            seen << messages[i].title + QLatin1String(": ") + messages[i].prompt;
+        for (const auto &m : messages)
+            seen << m.title + QLatin1String(": ") + m.prompt;
         QStringList wanted;
         for (const auto &m : m_expectedMessages)
             wanted << m.title + QLatin1String(": ") + m.prompt;
@@ -523,13 +589,11 @@ void Walk::checkMessages()
               QStringLiteral("messages [%1], expected [%2]")
                   .arg(seen.join(QStringLiteral(" | ")), wanted.join(QStringLiteral(" | "))));
     }
-    const std::vector<ErrorKind> errors(m_services.errors.begin() + qsizetype(m_seenErrors),
-                                        m_services.errors.end());
-    check(errors == m_expectedErrors, QStringLiteral("%1 errors raised, %2 expected")
-                                          .arg(errors.size())
-                                          .arg(m_expectedErrors.size()));
-    m_seenMessages = messages.size();
-    m_seenErrors = m_services.errors.size();
+    check(m_services.errors == m_expectedErrors, QStringLiteral("%1 errors raised, %2 expected")
+                                                     .arg(m_services.errors.size())
+                                                     .arg(m_expectedErrors.size()));
+    messages.clear();
+    m_services.errors.clear();
     m_expectedMessages.clear();
     m_expectedErrors.clear();
 }
@@ -672,10 +736,9 @@ void Walk::checkProgram()
         check(sortedActual == sortedModel, QStringLiteral("schools [%1], expected [%2]")
                                                .arg(schools.join(u'|'), m_schools.join(u'|')));
     }
-    check(m_services.printer->documents().size() == m_documents &&
-              m_services.printer->openDocument().isEmpty(),
+    check(m_printer->endedCount() == m_documents && !m_printer->hasOpenDocument(),
           QStringLiteral("%1 documents printed, %2 expected")
-              .arg(m_services.printer->documents().size())
+              .arg(m_printer->endedCount())
               .arg(m_documents));
 }
 
@@ -689,6 +752,15 @@ bool Walk::step(int number)
     const int listWeight = population == 0 ? 0 : 10;
     const std::vector<int> weights{55, listWeight, removeWeight, listWeight, 3, 4, 3};
     std::discrete_distribution<int> choose(weights.begin(), weights.end());
+    // Once the codes are gone every add is refused; a while later the user starts the program
+    // again, so that a long walk goes on adding and removing.
+    if (m_codesGoneAt && m_step - m_codesGoneAt >= StepsWithoutCodes) {
+        restart();
+        if (m_failure.isEmpty())
+            checkProgram();
+        endStep();
+        return m_failure.isEmpty();
+    }
     switch (choose(m_random)) {
     case 0:
         openStudent(Mode::Add);
@@ -714,7 +786,7 @@ bool Walk::step(int number)
     }
     if (m_failure.isEmpty())
         checkProgram();
-    m_steps << m_line;
+    endStep();
     return m_failure.isEmpty();
 }
 
@@ -754,7 +826,7 @@ void Walk::about()
 {
     const bool closeBox = chance(0.4);
     log(closeBox ? QStringLiteral("About, closed by its close box") : QStringLiteral("About, OK"));
-    const bool shown = whileShown<frmAbout>([this] { return m_forms.frmAbout.existing(); },
+    const bool shown = whileShown<frmAbout>([this] { return m_forms->frmAbout.existing(); },
                                             [this] { main().mnuAbout->trigger(); },
                                             [closeBox](frmAbout &box) {
                                                 if (closeBox)
@@ -763,7 +835,7 @@ void Walk::about()
                                                     QTest::mouseClick(box.cmdOK, Qt::LeftButton);
                                             });
     check(shown, QStringLiteral("the About box did not open"));
-    check(m_forms.frmAbout.isLoaded() != closeBox,
+    check(m_forms->frmAbout.isLoaded() != closeBox,
           QStringLiteral("the About box is %1")
               .arg(QLatin1String(closeBox ? "still loaded" : "unloaded")));
     ++m_counts[QStringLiteral("About boxes")];
@@ -1055,10 +1127,11 @@ void Walk::printStudent(frmStudent &w)
         m_schools << f.school;
     ++m_documents;
     ++m_counts[QStringLiteral("student reports printed")];
-    const auto &documents = m_services.printer->documents();
-    if (!check(documents.size() == m_documents, QStringLiteral("no student report printed")))
+    const auto documents = m_printer->takeEnded();
+    if (!check(documents.size() == 1 && m_printer->endedCount() == m_documents,
+               QStringLiteral("%1 student reports printed, one expected").arg(documents.size())))
         return;
-    const auto &document = documents.last();
+    const auto &document = documents.back();
     const auto value = [&](const char *label) {
         return printedValue(document, QLatin1String(label));
     };
@@ -1075,13 +1148,14 @@ void Walk::printSchools(frmStudent &w)
     w.mnuPrintSchools->trigger();
     ++m_documents;
     ++m_counts[QStringLiteral("school lists printed")];
-    const auto &documents = m_services.printer->documents();
-    if (!check(documents.size() == m_documents, QStringLiteral("no school list printed")))
+    const auto documents = m_printer->takeEnded();
+    if (!check(documents.size() == 1 && m_printer->endedCount() == m_documents,
+               QStringLiteral("%1 school lists printed, one expected").arg(documents.size())))
         return;
     // The entries are the lines printed at the third zone after the heading.
     QStringList printed;
     bool afterHeading = false;
-    for (const PrintStatement &statement : documents.last()) {
+    for (const PrintStatement &statement : documents.back()) {
         if (statement.size() == 4 && statement[2].kind == PrintItem::Kind::Text) {
             if (afterHeading)
                 printed << statement[2].text;
@@ -1208,7 +1282,34 @@ bool Walk::commit(Mode mode, frmStudent &w)
 
 void Walk::exit()
 {
-    m_line = QStringLiteral("%1: ").arg(m_steps.size() + 1);
+    m_line = QStringLiteral("%1: ").arg(m_stepCount + 1);
+    endProgram();
+    endStep();
+    m_exited = true;
+}
+
+void Walk::restart()
+{
+    endProgram();
+    if (!m_failure.isEmpty())
+        return;
+    m_forms.reset();
+    resetEnded();
+    m_services.ends = 0;
+    m_forms = std::make_unique<Forms>();
+    m_forms->frmMain->Show(ShowMode::Modeless);
+    log(QStringLiteral("start the program again"));
+    m_records.clear();
+    m_nextCode = 1;
+    m_selectedLevel = 0;
+    m_selectedCode = 0;
+    m_schools = DesignedSchools;
+    m_codesGoneAt = 0;
+    ++m_counts[QStringLiteral("programs started again")];
+}
+
+void Walk::endProgram()
+{
     std::vector<std::weak_ptr<CStudent>> records;
     if (student()) {
         for (const auto &record : *testing::students(*student()))
@@ -1225,10 +1326,8 @@ void Walk::exit()
         main().mnuFileExit->trigger();
     else
         main().close();
-    m_steps << m_line;
-    m_exited = true;
     check(hasEnded() && m_services.ends == 1, QStringLiteral("the program did not end"));
-    check(!m_forms.frmMain.isLoaded() && !m_forms.frmStudent.isLoaded(),
+    check(!m_forms->frmMain.isLoaded() && !m_forms->frmStudent.isLoaded(),
           QStringLiteral("a window is still loaded"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     check(!studentWindow, QStringLiteral("the student window was not released"));
@@ -1357,10 +1456,10 @@ void TestModel::randomWalk()
     if (walk.failure().isEmpty())
         walk.exit();
     if (!walk.failure().isEmpty()) {
-        std::fprintf(stderr, "Model walk failed, %s\nSteps:\n%s\n", qPrintable(walk.summary()),
-                     qPrintable(walk.steps().join(u'\n')));
+        std::fprintf(stderr, "Model walk failed, %s\nLast steps:\n%s\n", qPrintable(walk.summary()),
+                     qPrintable(walk.lastSteps()));
         // The exit after the last step counts as that step when rerun.
-        const auto failedAt = std::min<qsizetype>(walk.steps().size(), steps);
+        const int failedAt = std::min(walk.stepCount(), steps);
         QFAIL(qPrintable(QStringLiteral("%1 at step %2 (seed %3); rerun with SI_MODEL_SEED=%3 "
                                         "SI_MODEL_STEPS=%2; steps printed above")
                              .arg(walk.failure())

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPaintEngine>
+#include <QPdfWriter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -159,6 +161,63 @@ protected:
     }
 };
 
+// A page device that draws nothing and cannot finish its document, as a print job that fails
+// at its end: its painting engine's end() fails.
+class UnfinishableDevice final : public QPdfWriter
+{
+public:
+    using QPdfWriter::QPdfWriter;
+
+protected:
+    QPaintEngine *paintEngine() const override { return &m_engine; }
+
+private:
+    class Engine final : public QPaintEngine
+    {
+    public:
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice *) override { return true; }
+        bool end() override { return false; }
+        void updateState(const QPaintEngineState &) override {}
+        void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+        void drawTextItem(const QPointF &, const QTextItem &) override {}
+        void drawPath(const QPainterPath &) override {}
+        void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+        Type type() const override { return User; }
+    };
+    mutable Engine m_engine;
+};
+
+// Prints on unfinishable devices while failEnd is set, on PDF files otherwise; counts the
+// documents it closed and how.
+class EndFailingPrinter final : public platform::PdfPrinter
+{
+public:
+    using PdfPrinter::PdfPrinter;
+    ~EndFailingPrinter() override { discardOpenDocument(); }
+    bool failEnd = true;
+    int aborted = 0;
+    int finished = 0;
+
+protected:
+    QPagedPaintDevice *openDevice() override
+    {
+        if (!failEnd)
+            return PdfPrinter::openDevice();
+        m_device = std::make_unique<UnfinishableDevice>(fileName());
+        return m_device.get();
+    }
+    void closeDevice(bool abort) override
+    {
+        ++(abort ? aborted : finished);
+        m_device.reset();
+        PdfPrinter::closeDevice(abort);
+    }
+
+private:
+    std::unique_ptr<UnfinishableDevice> m_device;
+};
+
 void printLines(platform::PrinterService &printer, int first, int count)
 {
     for (int line = first; line < first + count; ++line)
@@ -182,6 +241,7 @@ private Q_SLOTS:
     void pageBreaks();
     void noDefaultPrinter();
     void failedNewPageDropsDocument();
+    void unfinishedDocumentFails();
     void unopenableFileFails();
 
 private:
@@ -434,6 +494,23 @@ void TestPrinter::pageBreaks()
     QCOMPARE(pdfPageCount(path), 1);
     print(perPage + 1);
     QCOMPARE(pdfPageCount(path), 2);
+
+    // A run of empty lines keeps every line it spans: one that starts under the first line and
+    // runs for two pages leaves the second page blank, and the next text stands on the third
+    // page's second line.
+    {
+        platform::PdfPrinter printer(path);
+        printLines(printer, 1, 1);
+        printer.print(PrintStatement(2 * perPage, EndOfLine));
+        printLines(printer, 2, 1);
+        printer.endDoc();
+    }
+    QCOMPARE(pdfPageCount(path), 3);
+    const PdfText run = readPdf(path);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
+    QCOMPARE(run.words.size(), 2);
+    QCOMPARE(run.words[1].page, 2);
+    QCOMPARE(run.words[1].box.top(), lines[1].first().box.top());
 }
 
 void TestPrinter::noDefaultPrinter()
@@ -482,6 +559,29 @@ void TestPrinter::failedNewPageDropsDocument()
     QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
     QCOMPARE(textsOf(text.words), QStringList{QStringLiteral("fresh")});
     QVERIFY(text.words.first().box.top() < 40);
+}
+
+void TestPrinter::unfinishedDocumentFails()
+{
+    const QString path = pdfPath(QStringLiteral("unfinished"));
+    EndFailingPrinter printer(path);
+    printLines(printer, 1, 3);
+    const auto error = testing::errorOf([&] { printer.endDoc(); });
+    QVERIFY2(error, "a document that could not be finished was reported as printed");
+    QCOMPARE(error->kind(), platform::ErrorKind::PrinterFailure);
+    QVERIFY(error->message().contains(u"could not be finished"));
+    QCOMPARE(printer.aborted, 1);
+    QCOMPARE(printer.finished, 0);
+
+    // Nothing is left open: the next statement starts a new document, which ends normally.
+    QVERIFY(!testing::errorOf([&] { printer.endDoc(); }));
+    printer.failEnd = false;
+    printer.print({T(QStringLiteral("next")), EndOfLine});
+    printer.endDoc();
+    QCOMPARE(printer.finished, 1);
+    const PdfText text = readPdf(path);
+    QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
+    QCOMPARE(textsOf(text.words), QStringList{QStringLiteral("next")});
 }
 
 void TestPrinter::unopenableFileFails()

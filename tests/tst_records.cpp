@@ -216,6 +216,15 @@ void TestRecords::missingKeysChangeNothing()
     QCOMPARE(testing::errorName([&] { students.Item(key); }), u"key not found"_s);
     QCOMPARE(testing::errorName([&] { students[key]; }), u"key not found"_s);
     QCOMPARE(testing::errorName([&] { students.Remove(key); }), u"key not found"_s);
+    // The user reads which key was missing.
+    QString message;
+    try {
+        students.Item(key);
+    } catch (const platform::RuntimeError &error) {
+        message = error.message();
+    }
+    QCOMPARE(message,
+             u"The student record was not found: no entry has the key \""_s + key + u"\"."_s);
 
     QCOMPARE(students.Count(), 2);
     QCOMPARE(codesInOrder(students), (QStringList{u" 1"_s, u" 3"_s}));
