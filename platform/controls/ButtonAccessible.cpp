@@ -15,6 +15,12 @@ namespace platform {
 
 namespace {
 
+// A hidden button (the action button in display mode) takes no press, as it takes no click.
+bool acceptsAction(const QWidget *button)
+{
+    return button->isEnabled() && button->isVisible() && !isBlockedByModalWindow(button);
+}
+
 // A button as Qt presents it (name, role, states, actions), with two differences: a press
 // runs from the event loop after the assistive technology's call has returned, and nothing
 // acts while a modal window blocks the button's window, as for clicks and keys.
@@ -76,14 +82,14 @@ public:
 
     void doAction(const QString &actionName) override
     {
-        if (!widget()->isEnabled() || isBlockedByModalWindow(widget()))
+        if (!acceptsAction(widget()))
             return;
         if (actionName == pressAction() || actionName == showMenuAction()) {
             // Returns at once: a window that the handler opens must not hold the caller.
             QMetaObject::invokeMethod(
                 button(),
                 [button = QPointer<QAbstractButton>(button())] {
-                    if (button && button->isEnabled() && !isBlockedByModalWindow(button))
+                    if (button && acceptsAction(button))
                         button->click();
                 },
                 Qt::QueuedConnection);
