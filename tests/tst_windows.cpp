@@ -8,6 +8,7 @@
 #include "records/CStudents.h"
 #include "student_window/frmStudent.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -211,14 +212,19 @@ void TestWindows::fieldsAreStoredAsEntered()
 void TestWindows::addNeedsAGradeLevelOnScreen_data()
 {
     QTest::addColumn<QString>("before");
-    QTest::newRow("first add of the run") << u"nothing"_s;
-    QTest::newRow("after a click in an earlier add") << u"junior added"_s;
-    QTest::newRow("after displaying a junior") << u"junior displayed"_s;
+    QTest::addColumn<QString>("way"); // how Senior is then chosen
+    QTest::newRow("first add of the run") << u"nothing"_s << u"click"_s;
+    QTest::newRow("after a click in an earlier add") << u"junior added"_s << u"click"_s;
+    QTest::newRow("after displaying a junior") << u"junior displayed"_s << u"click"_s;
+    // A screen reader's Toggle turns the option on without a click.
+    QTest::newRow("after displaying a junior, toggled by a screen reader")
+        << u"junior displayed"_s << u"toggle"_s;
 }
 
 void TestWindows::addNeedsAGradeLevelOnScreen()
 {
     QFETCH(QString, before);
+    QFETCH(QString, way);
     int nextCode = 1;
     if (before != u"nothing") {
         add({u"Junior"_s, u"1"_s, 2});
@@ -257,7 +263,12 @@ void TestWindows::addNeedsAGradeLevelOnScreen()
                           QCOMPARE(w.lstMajor->ListIndex(), 1);
                           QTRY_COMPARE(w.focusWidget(), w.txtUnits);
 
-                          QTest::mouseClick(&w.optLevel[3], Qt::LeftButton);
+                          if (way == u"toggle")
+                              QAccessible::queryAccessibleInterface(&w.optLevel[3])
+                                  ->actionInterface()
+                                  ->doAction(QAccessibleActionInterface::toggleAction());
+                          else
+                              QTest::mouseClick(&w.optLevel[3], Qt::LeftButton);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
     QCOMPARE(list().ListCount(), listed + 1);
@@ -265,6 +276,15 @@ void TestWindows::addNeedsAGradeLevelOnScreen()
     QCOMPARE(list().ItemData(list().NewIndex()), nextCode);
     QCOMPARE(record(nextCode)->StudentName(), u"Nobody Chose"_s);
     QCOMPARE(int(record(nextCode)->GradeLevel()), 3);
+    selectByData(nextCode);
+    int shownLevel = -1;
+    whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
+                      [&shownLevel](frmStudent &w) {
+                          for (int i = 0; i < 4; ++i)
+                              shownLevel = w.optLevel[i].Value() ? i : shownLevel;
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
+    QCOMPARE(shownLevel, 3);
 }
 
 void TestWindows::namesAreListedSorted()
