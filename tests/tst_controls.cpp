@@ -13,6 +13,7 @@
 #include "platform/forms/FormInstance.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -463,8 +464,22 @@ void TestControls::comboSelection_data()
         << u""_s << u"type"_s << -1 << u"Franklin"_s << 0 << u"Franklin"_s;
     QTest::newRow("typed: a longer text selects none, and stays")
         << u"Franklin"_s << u"type"_s << -1 << u" East"_s << -1 << u"Franklin East"_s;
+    QTest::newRow("pasted: exact text selects")
+        << u""_s << u"paste"_s << -1 << u"Midtown"_s << 1 << u"Midtown"_s;
+    QTest::newRow("undo back to an entry's text selects it")
+        << u"Midtown"_s << u"undo"_s << -1 << u" East"_s << 1 << u"Midtown"_s;
+    QTest::newRow("screen reader sets an entry's text")
+        << u"Franklin East"_s << u"reader setText"_s << -1 << u"Midtown"_s << 1 << u"Midtown"_s;
+    QTest::newRow("screen reader sets a text of no entry")
+        << u"Midtown"_s << u"reader setText"_s << -1 << u"Midtown High"_s << -1
+        << u"Midtown High"_s;
+    QTest::newRow("screen reader inserts the rest of an entry's text")
+        << u"Mid"_s << u"reader insertText"_s << -1 << u"town"_s << 1 << u"Midtown"_s;
     QTest::newRow("click selects and shows")
         << u"Franklin East"_s << u"click"_s << 2 << u""_s << 2 << u"West Highland"_s;
+    // A second "Midtown" is added first; it stands after the first one.
+    QTest::newRow("click on the second of two equal entries keeps it")
+        << u"Franklin"_s << u"click equal"_s << 2 << u""_s << 2 << u"Midtown"_s;
     QTest::newRow("Down in the edit field moves on")
         << u"Franklin"_s << u"Down"_s << -1 << u""_s << 1 << u"Midtown"_s;
     QTest::newRow("drag from one entry to another")
@@ -512,7 +527,24 @@ void TestControls::comboSelection()
         combo.setListIndex(row);
     } else if (gesture == u"type") {
         QTest::keyClicks(edit, typed);
+    } else if (gesture == u"paste") {
+        QGuiApplication::clipboard()->setText(typed);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    } else if (gesture == u"undo") {
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(combo.ListIndex(), -1);
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    } else if (gesture == u"reader setText") {
+        QAccessible::queryAccessibleInterface(edit)->setText(QAccessible::Value, typed);
+    } else if (gesture == u"reader insertText") {
+        QAccessibleEditableTextInterface *editable =
+            QAccessible::queryAccessibleInterface(edit)->editableTextInterface();
+        QVERIFY(editable);
+        editable->insertText(int(edit->text().size()), typed);
     } else if (gesture == u"click") {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
+    } else if (gesture == u"click equal") {
+        combo.AddItem(u"Midtown"_s);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
     } else if (gesture == u"Ctrl+click") {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, target);
