@@ -494,6 +494,13 @@ void TestControls::comboSelection_data()
         << u"Franklin East"_s << u"reader select"_s << 1 << u""_s << 1 << u"Midtown"_s;
     QTest::newRow("screen reader clears the selected row")
         << u"Midtown"_s << u"reader clear"_s << 1 << u""_s << -1 << u""_s;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    QTest::newRow("screen reader selects through the selection interface")
+        << u"Franklin East"_s << u"reader selection select"_s << 2 << u""_s << 2
+        << u"West Highland"_s;
+    QTest::newRow("screen reader clears through the selection interface")
+        << u"Midtown"_s << u"reader selection clear"_s << -1 << u""_s << -1 << u""_s;
+#endif
 }
 
 void TestControls::comboSelection()
@@ -559,6 +566,14 @@ void TestControls::comboSelection()
         QVERIFY(table->selectRow(row));
     } else if (gesture == u"reader clear") {
         QVERIFY(table->unselectRow(row));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    } else if (gesture.startsWith(u"reader selection")) {
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(list);
+        QAccessibleSelectionInterface *selection = reader->selectionInterface();
+        QVERIFY(selection);
+        QVERIFY(gesture.endsWith(u"clear") ? selection->clear()
+                                           : selection->select(reader->child(row)));
+#endif
     } else {
         QFAIL("unknown gesture");
     }
