@@ -46,6 +46,12 @@ void OptionButton::nextCheckState()
 
 void OptionButton::keyPressEvent(QKeyEvent *event)
 {
+    // The GNOME platform theme makes Enter press a focused radio button; here Enter goes on to
+    // the window's default button under every theme.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
     int step = 0;
     if (event->key() == Qt::Key_Down || event->key() == Qt::Key_Right)
         step = 1;

@@ -22,7 +22,8 @@ public:
 protected:
     // Qt answers only on the circle and the caption; here the whole control does.
     bool hitButton(const QPoint &position) const override { return rect().contains(position); }
-    // Qt's arrow keys stop at the first and last buttons; here they wrap round.
+    // Qt's arrow keys stop at the first and last buttons; here they wrap round. Enter is left
+    // to the window.
     void keyPressEvent(QKeyEvent *event) override;
     void nextCheckState() override;
 

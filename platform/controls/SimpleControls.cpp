@@ -3,6 +3,8 @@
 #include "platform/controls/placement.h"
 #include "platform/core/RuntimeError.h"
 
+#include <QKeyEvent>
+
 #include <limits>
 
 namespace platform {
@@ -50,10 +52,33 @@ void CheckBox::nextCheckState()
     setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
 }
 
+void CheckBox::keyPressEvent(QKeyEvent *event)
+{
+    // The GNOME platform theme would press the box on Enter.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    QCheckBox::keyPressEvent(event);
+}
+
 Frame::Frame(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
     : QGroupBox(caption, parent)
 {
     place(this, name, geometry);
+}
+
+bool Frame::event(QEvent *event)
+{
+    // Under the GNOME platform theme a group box takes Enter for a check box it does not have.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            event->ignore();
+            return false;
+        }
+    }
+    return QGroupBox::event(event);
 }
 
 Image::Image(QWidget *parent, const QString &name, QRect geometry) : QLabel(parent)

@@ -38,6 +38,8 @@ protected:
     void nextCheckState() override;
     // Qt answers only on the box and the caption; here the whole control does.
     bool hitButton(const QPoint &position) const override { return rect().contains(position); }
+    // Enter is left to the window's default button, under every platform theme.
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // Frame with a caption; controls inside it are placed relative to its top-left corner.
@@ -47,6 +49,10 @@ class Frame : public QGroupBox
 
 public:
     Frame(QWidget *parent, const QString &name, const QString &caption, QRect geometry);
+
+protected:
+    // Enter from a control inside goes on to the window's default button.
+    bool event(QEvent *event) override;
 };
 
 // Image: its picture stretched to the whole control.
