@@ -105,16 +105,20 @@ void frmStudent::Form_Unload(int &Cancel)
 
 void frmStudent::Form_Activate()
 {
+    // The caption is the same in every mode; a screen reader says the mode from the description.
     if (mstrAction == u"A") {
+        setAccessibleDescription(QStringLiteral("Add a student"));
         cmdAction->setCaption(QStringLiteral("Add Student"));
         cmdAction->setVisible(true);
         ClearFields();
         txtName->SetFocus();
     } else if (mstrAction == u"R") {
+        setAccessibleDescription(QStringLiteral("Remove a student"));
         cmdAction->setCaption(QStringLiteral("Remove this Student?"));
         cmdAction->setVisible(true);
         DisplayStudent();
     } else if (mstrAction == u"D") {
+        setAccessibleDescription(QStringLiteral("Display a student"));
         cmdAction->setCaption(QStringLiteral("Student Display"));
         cmdAction->setVisible(false);
         DisplayStudent();

@@ -114,7 +114,8 @@ private Q_SLOTS:
 private:
     frmMain &main() { return m_program->main(); }
     // Runs inside with the window shown: the main window, the student window in add mode
-    // or the About box.
+    // ("frmStudent"), in display or remove mode for a student added first ("frmStudent D",
+    // "frmStudent R") or the About box.
     void inWindow(const QString &window, const std::function<void(Form &)> &inside);
 
     std::unique_ptr<testing::Program> m_program;
@@ -139,18 +140,34 @@ void TestAccessibility::inWindow(const QString &window, const std::function<void
         return;
     }
     bool ran = false;
-    const auto find = [this, window]() -> Form * {
-        if (window == u"frmStudent")
+    const bool student = window.startsWith(u"frmStudent");
+    const auto find = [this, student]() -> Form * {
+        if (student)
             return m_program->forms->frmStudent.existing();
         return m_program->forms->frmAbout.existing();
     };
+    if (window == u"frmStudent D" || window == u"frmStudent R") {
+        testing::whenActive(find, [this] {
+            frmStudent &w = *m_program->student();
+            w.txtName->setText(u"Ann"_s);
+            w.optLevel[1].setValue(true);
+            w.cmdAction->click();
+        });
+        QTest::mouseClick(main().cmdAdd, Qt::LeftButton);
+        QCOMPARE(main().lstStudent->ListCount(), 1);
+        main().lstStudent->setListIndex(0);
+    }
     testing::whenActive(find, [&] {
         ran = true;
         Form *form = find();
         inside(*form);
         form->Hide();
     });
-    if (window == u"frmStudent")
+    if (window == u"frmStudent D")
+        QTest::mouseClick(main().cmdDisplay, Qt::LeftButton);
+    else if (window == u"frmStudent R")
+        QTest::mouseClick(main().cmdRemove, Qt::LeftButton);
+    else if (student)
         QTest::mouseClick(main().cmdAdd, Qt::LeftButton);
     else
         main().mnuAbout->trigger();
@@ -161,26 +178,36 @@ void TestAccessibility::windowsAreNamedByCaption_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("main window") << u"frmMain"_s << u"Student Information"_s;
-    QTest::newRow("student window") << u"frmStudent"_s << u"Student Information"_s;
-    QTest::newRow("about box") << u"frmAbout"_s << u"About Student Information"_s;
+    QTest::addColumn<QString>("description"); // what the window is for, where it has modes
+    QTest::newRow("main window") << u"frmMain"_s << u"Student Information"_s << QString();
+    QTest::newRow("student window")
+        << u"frmStudent"_s << u"Student Information"_s << u"Add a student"_s;
+    QTest::newRow("student window, display")
+        << u"frmStudent D"_s << u"Student Information"_s << u"Display a student"_s;
+    QTest::newRow("student window, remove")
+        << u"frmStudent R"_s << u"Student Information"_s << u"Remove a student"_s;
+    QTest::newRow("about box") << u"frmAbout"_s << u"About Student Information"_s << QString();
 }
 
 void TestAccessibility::windowsAreNamedByCaption()
 {
     QFETCH(QString, window);
     QFETCH(QString, caption);
+    QFETCH(QString, description);
     QString title;
     QString name;
+    QString said;
     QAccessible::Role role = QAccessible::NoRole;
     inWindow(window, [&](Form &form) {
         title = form.windowTitle();
         QAccessibleInterface *node = QAccessible::queryAccessibleInterface(&form);
         name = node ? node->text(QAccessible::Name) : QString();
+        said = node ? node->text(QAccessible::Description) : QString();
         role = node ? node->role() : QAccessible::NoRole;
     });
     QCOMPARE(title, caption);
     QCOMPARE(name, caption);
+    QCOMPARE(said, description);
     QCOMPARE(role, QAccessible::Window);
 }
 
@@ -237,6 +264,7 @@ void TestAccessibility::controlsHaveTheirNames_data()
     row("frmStudent", "cmdAction", "Add Student", QAccessible::Button);
     row("frmStudent", "cmdCancel", "Cancel", QAccessible::Button);
     row("frmAbout", "cmdOK", "OK", QAccessible::Button);
+    row("frmAbout", "imgBooks", "Books", QAccessible::Graphic);
 }
 
 void TestAccessibility::controlsHaveTheirNames()
