@@ -179,8 +179,11 @@ void frmStudent::cmdAction_Click()
                        plainDecimal(deans), code);
         takeBack.dismiss();
     } else if (mstrAction == u"R") {
-        const int position = m_lstStudent.ListIndex();
-        m_lstStudent.RemoveItem(position);
+        // The entry of the student the window was opened for, not whichever entry is selected
+        // now: a screen reader can move the main list's selection while this window is up.
+        const int position = m_lstStudent.findItemData(StudentCode::toNumber(mstrKey));
+        if (position >= 0)
+            m_lstStudent.RemoveItem(position);
         mStudents->Remove(mstrKey);
     }
     Hide();

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void sameNamesAreToldApartByItemData();
     void displayShowsEveryFieldWithoutLeftovers();
     void displayModeHidesTheActionButton();
+    void removeDeletesExactlyTheSelected_data();
     void removeDeletesExactlyTheSelected();
     void codesAreNeverReused();
     void cancelStoresNothing();
@@ -370,13 +371,32 @@ void TestWindows::displayModeHidesTheActionButton()
     QCOMPARE(record(1)->StudentName(), u"Dee"_s); // display has no save
 }
 
+void TestWindows::removeDeletesExactlyTheSelected_data()
+{
+    // While the window is up, code (as a screen reader could) selects another entry or none.
+    // Item data of the entry selected, 0 for no change, -1 for none selected, -2 for the
+    // entry itself taken out of the list: then no other entry goes, the record does.
+    QTest::addColumn<int>("selectedMeanwhile");
+    QTest::newRow("as selected") << 0;
+    QTest::newRow("another entry selected meanwhile") << 3;
+    QTest::newRow("selection cleared meanwhile") << -1;
+    QTest::newRow("its entry gone meanwhile") << -2;
+}
+
 void TestWindows::removeDeletesExactlyTheSelected()
 {
+    QFETCH(int, selectedMeanwhile);
     for (const QString &name : {u"Ada"_s, u"Ben"_s, u"Cy"_s})
         add({name, u"1"_s});
     selectByData(2);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
-                      [](frmStudent &w) {
+                      [&](frmStudent &w) {
+                          if (selectedMeanwhile > 0)
+                              selectByData(selectedMeanwhile);
+                          else if (selectedMeanwhile == -1)
+                              list().setListIndex(-1);
+                          else if (selectedMeanwhile == -2)
+                              list().RemoveItem(list().ListIndex());
                           QVERIFY(w.cmdAction->isVisible());
                           QCOMPARE(w.cmdAction->Caption(), u"Remove this Student?"_s);
                           QCOMPARE(w.txtName->Text(), u"Ben"_s);
@@ -388,7 +408,9 @@ void TestWindows::removeDeletesExactlyTheSelected()
     QCOMPARE(list().List(1), u"Cy"_s);
     QCOMPARE(list().ItemData(1), 3);
     QVERIFY(!testing::students(*student())->Item(u" 1"_s)->StudentName().isEmpty());
+    QCOMPARE(record(3)->StudentName(), u"Cy"_s);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, record(2));
+    QVERIFY(m_program->services.errors.empty());
 }
 
 void TestWindows::codesAreNeverReused()
