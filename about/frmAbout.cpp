@@ -22,6 +22,8 @@ frmAbout::frmAbout()
     imgBooks = new Image(area, QStringLiteral("imgBooks"), twipsRect(2520, 1080, 1200, 720));
     // The 32x32 image of the icon, drawn stretched to the control.
     imgBooks->setPicture(QIcon(QStringLiteral(":/about/books.ico")).pixmap(QSize(32, 32)));
+    // A screen reader names a picture by what it shows.
+    imgBooks->setAccessibleName(QStringLiteral("Books"));
 
     lblVersion = new Label(area, QStringLiteral("lblVersion"),
                            QStringLiteral("Version ") + application::shortVersion(),

@@ -105,16 +105,20 @@ void frmStudent::Form_Unload(int &Cancel)
 
 void frmStudent::Form_Activate()
 {
+    // The caption is the same in every mode; a screen reader says the mode from the description.
     if (mstrAction == StudentAction::Add) {
+        setAccessibleDescription(QStringLiteral("Add a student"));
         cmdAction->setCaption(QStringLiteral("Add Student"));
         cmdAction->setVisible(true);
         ClearFields();
         txtName->SetFocus();
     } else if (mstrAction == StudentAction::Remove) {
+        setAccessibleDescription(QStringLiteral("Remove a student"));
         cmdAction->setCaption(QStringLiteral("Remove this Student?"));
         cmdAction->setVisible(true);
         DisplayStudent();
     } else if (mstrAction == StudentAction::Display) {
+        setAccessibleDescription(QStringLiteral("Display a student"));
         cmdAction->setCaption(QStringLiteral("Student Display"));
         cmdAction->setVisible(false);
         DisplayStudent();
@@ -175,25 +179,14 @@ void frmStudent::cmdAction_Click()
                        plainDecimal(deans), code);
         takeBack.dismiss();
     } else if (mstrAction == StudentAction::Remove) {
-        m_lstStudent.RemoveItem(listedPosition());
+        // The entry of the student the window was opened for, not whichever entry is selected
+        // now: a screen reader can move the main list's selection while this window is up.
+        const int position = m_lstStudent.findItemData(StudentCode::toNumber(mstrKey));
+        if (position >= 0)
+            m_lstStudent.RemoveItem(position);
         mStudents->Remove(mstrKey);
     }
     Hide();
-}
-
-int frmStudent::listedPosition() const
-{
-    // The selected entry, unless the main list's selection has moved since the show: the
-    // entry and the record removed must be the same student's.
-    const int selected = m_lstStudent.ListIndex();
-    const std::int32_t data = StudentCode::toNumber(mstrKey);
-    if (selected >= 0 && m_lstStudent.ItemData(selected) == data)
-        return selected;
-    for (int position = 0; position < m_lstStudent.ListCount(); ++position) {
-        if (m_lstStudent.ItemData(position) == data)
-            return position;
-    }
-    return selected;
 }
 
 void frmStudent::cmdCancel_Click()

@@ -69,8 +69,6 @@ private:
     void mnuPrintSchools_Click();
     void ClearFields();
     void DisplayStudent();
-    // Where the main list holds the student this window was opened for.
-    int listedPosition() const;
 
     platform::ListBox &m_lstStudent;
     std::unique_ptr<CStudents> mStudents;

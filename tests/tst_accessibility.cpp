@@ -151,7 +151,8 @@ private Q_SLOTS:
 private:
     frmMain &main() { return m_program->main(); }
     // Runs inside with the window shown: the main window, the student window in add mode
-    // or the About box.
+    // ("frmStudent"), in display or remove mode for a student added first ("frmStudent D",
+    // "frmStudent R") or the About box.
     void inWindow(const QString &window, const std::function<void(Form &)> &inside);
     // What the program has done that a user could see: messages, printed documents, an end,
     // and what the windows' controls hold.
@@ -178,13 +179,31 @@ void TestAccessibility::inWindow(const QString &window, const std::function<void
         inside(main());
         return;
     }
-    const auto find = [this, window]() -> QWidget * {
-        if (window == u"frmStudent")
+    const bool student = window.startsWith(u"frmStudent");
+    const auto find = [this, student]() -> QWidget * {
+        if (student)
             return m_program->forms->frmStudent.existing();
         return m_program->forms->frmAbout.existing();
     };
-    const auto open = [this, window] {
-        if (window == u"frmStudent")
+    if (window == u"frmStudent D" || window == u"frmStudent R") {
+        // A student to display or remove.
+        testing::whileShown(
+            find, [this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+            [this](QWidget &) {
+                frmStudent &w = *m_program->student();
+                w.txtName->setText(u"Ann"_s);
+                w.optLevel[1].setValue(true);
+                w.cmdAction->click();
+            });
+        QCOMPARE(main().lstStudent->ListCount(), 1);
+        main().lstStudent->setListIndex(0);
+    }
+    const auto open = [this, window, student] {
+        if (window == u"frmStudent D")
+            QTest::mouseClick(main().cmdDisplay, Qt::LeftButton);
+        else if (window == u"frmStudent R")
+            QTest::mouseClick(main().cmdRemove, Qt::LeftButton);
+        else if (student)
             QTest::mouseClick(main().cmdAdd, Qt::LeftButton);
         else
             main().mnuAbout->trigger();
@@ -198,26 +217,36 @@ void TestAccessibility::windowsAreNamedByCaption_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("main window") << u"frmMain"_s << u"Student Information"_s;
-    QTest::newRow("student window") << u"frmStudent"_s << u"Student Information"_s;
-    QTest::newRow("about box") << u"frmAbout"_s << u"About Student Information"_s;
+    QTest::addColumn<QString>("description"); // what the window is for, where it has modes
+    QTest::newRow("main window") << u"frmMain"_s << u"Student Information"_s << QString();
+    QTest::newRow("student window")
+        << u"frmStudent"_s << u"Student Information"_s << u"Add a student"_s;
+    QTest::newRow("student window, display")
+        << u"frmStudent D"_s << u"Student Information"_s << u"Display a student"_s;
+    QTest::newRow("student window, remove")
+        << u"frmStudent R"_s << u"Student Information"_s << u"Remove a student"_s;
+    QTest::newRow("about box") << u"frmAbout"_s << u"About Student Information"_s << QString();
 }
 
 void TestAccessibility::windowsAreNamedByCaption()
 {
     QFETCH(QString, window);
     QFETCH(QString, caption);
+    QFETCH(QString, description);
     QString title;
     QString name;
+    QString said;
     QAccessible::Role role = QAccessible::NoRole;
     inWindow(window, [&](Form &form) {
         title = form.windowTitle();
         QAccessibleInterface *node = QAccessible::queryAccessibleInterface(&form);
         name = node ? node->text(QAccessible::Name) : QString();
+        said = node ? node->text(QAccessible::Description) : QString();
         role = node ? node->role() : QAccessible::NoRole;
     });
     QCOMPARE(title, caption);
     QCOMPARE(name, caption);
+    QCOMPARE(said, description);
     QCOMPARE(role, QAccessible::Window);
 }
 
@@ -274,6 +303,7 @@ void TestAccessibility::controlsHaveTheirNames_data()
     row("frmStudent", "cmdAction", "Add Student", QAccessible::Button);
     row("frmStudent", "cmdCancel", "Cancel", QAccessible::Button);
     row("frmAbout", "cmdOK", "OK", QAccessible::Button);
+    row("frmAbout", "imgBooks", "Books", QAccessible::Graphic);
 }
 
 void TestAccessibility::controlsHaveTheirNames()
@@ -328,24 +358,64 @@ void TestAccessibility::listsExposeTheirEntries_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QStringList>("added");
-    QTest::addColumn<int>("select");
+    QTest::addColumn<int>("select");      // set from code first
+    QTest::addColumn<QString>("gesture"); // then a screen reader's request or a key
+    QTest::addColumn<int>("target");      // the row it aims at
+    QTest::addColumn<bool>("accepted");   // what the screen reader is answered
     QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<int>("selected"); // afterwards
     const QStringList majors{u"Accounting"_s, u"Business"_s, u"Computer Information Systems"_s,
                              u"Marketing"_s};
-    QTest::newRow("students, empty")
-        << u"frmMain"_s << u"lstStudent"_s << QStringList() << -1 << QStringList();
+    const QStringList students{u"Zoë"_s, u"adam"_s, u"Émile"_s, u"Bea"_s};
     // Shown in the list's sorted order, not the order added.
-    QTest::newRow("students, one selected")
-        << u"frmMain"_s << u"lstStudent"_s << QStringList{u"Zoë"_s, u"adam"_s, u"Émile"_s, u"Bea"_s}
-        << 2 << QStringList{u"adam"_s, u"Bea"_s, u"Émile"_s, u"Zoë"_s};
-    QTest::newRow("majors, none selected")
-        << u"frmStudent"_s << u"lstMajor"_s << QStringList() << -1 << majors;
-    QTest::newRow("majors, last selected")
-        << u"frmStudent"_s << u"lstMajor"_s << QStringList() << 3 << majors;
+    const QStringList sorted{u"adam"_s, u"Bea"_s, u"Émile"_s, u"Zoë"_s};
+    const auto row = [&](const char *name, int select, const QString &gesture, int target,
+                         bool accepted, int selected) {
+        QTest::newRow(name) << u"frmMain"_s << u"lstStudent"_s << students << select << gesture
+                            << target << accepted << sorted << selected;
+    };
+    QTest::newRow("students, empty") << u"frmMain"_s << u"lstStudent"_s << QStringList() << -1
+                                     << QString() << -1 << true << QStringList() << -1;
+    row("students, one selected", 2, QString(), -1, true, 2);
+    QTest::newRow("majors, none selected") << u"frmStudent"_s << u"lstMajor"_s << QStringList()
+                                           << -1 << QString() << -1 << true << majors << -1;
+    QTest::newRow("majors, last selected") << u"frmStudent"_s << u"lstMajor"_s << QStringList() << 3
+                                           << QString() << -1 << true << majors << 3;
     QTest::newRow("schools, one typed in")
         << u"frmStudent"_s << u"cboSchool_list"_s << QStringList{u"Night School"_s} << 1
+        << QString() << -1 << true
         << QStringList{u"Franklin"_s, u"Highland"_s, u"Midtown"_s, u"Night School"_s,
-                       u"West Highland"_s};
+                       u"West Highland"_s}
+        << 1;
+
+    row("students, a reader selects a row", -1, u"table select"_s, 2, true, 2);
+    row("students, a reader selects past the end: refused", 1, u"table select"_s, 4, false, 1);
+    row("students, a reader selects a negative row: refused", 1, u"table select"_s, -1, false, 1);
+    row("students, a reader unselects the selected row", 1, u"table unselect"_s, 1, true, -1);
+    row("students, a reader unselects another row: refused", 1, u"table unselect"_s, 2, false, 1);
+    // Down moves on from the current entry, which a reader's selection moves too.
+    row("students, Down after a reader's select", 0, u"table select, Down"_s, 2, true, 3);
+    row("students, Ctrl+Space on the selected entry clears it", 2, u"Ctrl+Space"_s, 2, true, -1);
+    // A new search starts after the current entry, so a letter moves on to the next match.
+    QTest::newRow("students, a typed letter skips the current entry")
+        << u"frmMain"_s << u"lstStudent"_s << QStringList{u"Bea"_s, u"adam"_s, u"Abe"_s} << 0
+        << u"type a"_s << -1 << true << QStringList{u"Abe"_s, u"adam"_s, u"Bea"_s} << 1;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    row("students, selection interface selects", -1, u"select"_s, 3, true, 3);
+    row("students, selection interface selects past the end: refused", 1, u"select"_s, 4, false, 1);
+    row("students, selection interface unselects the selected", 2, u"unselect"_s, 2, true, -1);
+    row("students, selection interface unselects another: refused", 2, u"unselect"_s, 1, false, 2);
+    row("students, selection interface clears", 2, u"clear"_s, -1, true, -1);
+    row("students, selection interface cannot select all of several", 1, u"select all"_s, -1, false,
+        1);
+    row("students, Down after a selection interface select", 0, u"select, Down"_s, 1, true, 2);
+    QTest::newRow("students, selection interface selects all of one")
+        << u"frmMain"_s << u"lstStudent"_s << QStringList{u"Only"_s} << -1 << u"select all"_s << -1
+        << true << QStringList{u"Only"_s} << 0;
+    QTest::newRow("majors, selection interface selects")
+        << u"frmStudent"_s << u"lstMajor"_s << QStringList() << -1 << u"select"_s << 1 << true
+        << majors << 1;
+#endif
 }
 
 void TestAccessibility::listsExposeTheirEntries()
@@ -354,9 +424,16 @@ void TestAccessibility::listsExposeTheirEntries()
     QFETCH(QString, control);
     QFETCH(QStringList, added);
     QFETCH(int, select);
+    QFETCH(QString, gesture);
+    QFETCH(int, target);
+    QFETCH(bool, accepted);
     QFETCH(QStringList, entries);
+    QFETCH(int, selected);
     Node node;
     int listed = -1;
+    int listIndex = -2;
+    bool answer = true;
+    QStringList readerSelection;
     inWindow(window, [&](Form &form) {
         auto *list = form.findChild<ListBox *>(control);
         if (!list)
@@ -365,14 +442,54 @@ void TestAccessibility::listsExposeTheirEntries()
             list->AddItem(text);
         list->setListIndex(select);
         listed = list->ListCount();
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(list);
+        QAccessibleTableInterface *table = reader->tableInterface();
+        if (gesture.startsWith(u"table select"))
+            answer = table->selectRow(target);
+        else if (gesture == u"table unselect")
+            answer = table->unselectRow(target);
+        else if (gesture == u"Ctrl+Space")
+            QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        else if (gesture.startsWith(u"type "))
+            QTest::keyClicks(list, gesture.mid(5));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+        QAccessibleSelectionInterface *selection = reader->selectionInterface();
+        if (!selection)
+            return;
+        if (gesture.startsWith(u"select,") || gesture == u"select")
+            answer = selection->select(reader->child(target));
+        else if (gesture == u"unselect")
+            answer = selection->unselect(reader->child(target));
+        else if (gesture == u"clear")
+            answer = selection->clear();
+        else if (gesture == u"select all")
+            answer = selection->selectAll();
+        for (QAccessibleInterface *item : selection->selectedItems())
+            readerSelection << item->text(QAccessible::Name);
+        if (QAccessibleInterface *first = selection->selectedItem(0)) {
+            if (!selection->isSelected(first))
+                readerSelection << u"(first selected item not selected)"_s;
+        }
+#endif
+        if (gesture.endsWith(u", Down"))
+            QTest::keyClick(list, Qt::Key_Down);
+        listIndex = list->ListIndex();
         // Read once the entries are in: offscreen, with no screen reader, Qt does not tell
         // an accessible list that was already read about later changes.
         node = treeOf(&form).value(list);
     });
     QCOMPARE(listed, entries.size());
+    QCOMPARE(answer, accepted);
+    QCOMPARE(listIndex, selected);
     QCOMPARE(node.role, QAccessible::List);
     QCOMPARE(node.entries, entries);
-    QCOMPARE(node.selected, select < 0 ? QList<int>() : QList<int>{select});
+    QCOMPARE(node.selected, selected < 0 ? QList<int>() : QList<int>{selected});
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    // Read back before the Down of those rows.
+    if (!gesture.endsWith(u", Down"))
+        QCOMPARE(readerSelection,
+                 selected < 0 ? QStringList() : QStringList{entries.value(selected)});
+#endif
 }
 
 QString TestAccessibility::observed()

@@ -16,6 +16,7 @@
 #include "platform/forms/FormInstance.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -36,7 +37,8 @@ struct ThreeOptions
     {
         parent.resize(200, 120);
         for (int i = 0; i < 3; ++i)
-            options.add(&parent, QStringLiteral("Option %1").arg(i), QRect(0, i * 30, 150, 25));
+            options.add(&parent, QStringLiteral("Option &%1").arg(QChar(u'A' + i)),
+                        QRect(0, i * 30, 150, 25));
         options.setClickHandler([this](std::int16_t index) { clicks << index; });
         parent.show();
     }
@@ -131,8 +133,8 @@ private Q_SLOTS:
     void listKeysAndScreenReader();
     void optionArray();
     void optionArrayUserClicks();
-    void optionArrayKeys_data();
-    void optionArrayKeys();
+    void optionArrayWaysOn_data();
+    void optionArrayWaysOn();
     void comboSelection_data();
     void comboSelection();
     void checkBoxValues();
@@ -355,44 +357,86 @@ void TestControls::optionArrayUserClicks()
     QCOMPARE(clicks, (QList<int>{1, 1, 2}));
 }
 
-void TestControls::optionArrayKeys_data()
+void TestControls::optionArrayWaysOn_data()
 {
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("start"); // on from code first; -1: the aimed one set on, then off
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<int>("aim"); // the element clicked, focused, toggled or set
     QTest::addColumn<int>("expected");
-    QTest::newRow("down") << 0 << int(Qt::Key_Down) << 1;
-    QTest::newRow("right") << 1 << int(Qt::Key_Right) << 2;
-    QTest::newRow("down from the last wraps") << 2 << int(Qt::Key_Down) << 0;
-    QTest::newRow("right from the last wraps") << 2 << int(Qt::Key_Right) << 0;
-    QTest::newRow("up") << 2 << int(Qt::Key_Up) << 1;
-    QTest::newRow("up from the first wraps") << 0 << int(Qt::Key_Up) << 2;
-    QTest::newRow("left from the first wraps") << 0 << int(Qt::Key_Left) << 2;
+    QTest::newRow("click") << 0 << u"click"_s << 1 << 1;
+    QTest::newRow("click on the element already on") << 1 << u"click"_s << 1 << 1;
+    QTest::newRow("Space") << 0 << u"Space"_s << 2 << 2;
+    QTest::newRow("down") << 0 << u"Down"_s << 0 << 1;
+    QTest::newRow("right") << 1 << u"Right"_s << 1 << 2;
+    QTest::newRow("down from the last wraps") << 2 << u"Down"_s << 2 << 0;
+    QTest::newRow("right from the last wraps") << 2 << u"Right"_s << 2 << 0;
+    QTest::newRow("up") << 2 << u"Up"_s << 2 << 1;
+    QTest::newRow("up from the first wraps") << 0 << u"Up"_s << 0 << 2;
+    QTest::newRow("left from the first wraps") << 0 << u"Left"_s << 0 << 2;
     // Set off from code first: the arrows still move on from the focused button.
-    QTest::newRow("from a button set off") << -1 << int(Qt::Key_Down) << 1;
+    QTest::newRow("from a button set off") << -1 << u"Down"_s << 0 << 1;
+    QTest::newRow("access key") << 0 << u"access key"_s << 2 << 2;
+    QTest::newRow("access key on the element already on") << 2 << u"access key"_s << 2 << 2;
+    QTest::newRow("Value set from code") << 0 << u"setValue"_s << 1 << 1;
+    QTest::newRow("Value set on the element already on") << 1 << u"setValue"_s << 1 << 1;
+    QTest::newRow("selected from code with none on") << -1 << u"select"_s << 2 << 2;
+    // Qt offers a radio button's Toggle action, which turns it on without a click.
+    QTest::newRow("screen reader's toggle") << 0 << u"toggle"_s << 1 << 1;
+    QTest::newRow("screen reader's toggle with none on") << -1 << u"toggle"_s << 2 << 2;
+    QTest::newRow("screen reader's press") << 0 << u"press"_s << 2 << 2;
 }
 
-void TestControls::optionArrayKeys()
+void TestControls::optionArrayWaysOn()
 {
     QFETCH(int, start);
-    QFETCH(int, key);
+    QFETCH(QString, way);
+    QFETCH(int, aim);
     QFETCH(int, expected);
     ThreeOptions three;
     OptionArray &options = three.options;
     QList<int> &clicks = three.clicks;
-    QVERIFY(QTest::qWaitForWindowExposed(&three.parent, testing::WaitLimitMs));
-    const int focused = start < 0 ? 0 : start;
-    options[focused].setValue(true);
+    three.parent.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&three.parent, testing::WaitLimitMs));
+    options[start < 0 ? aim : start].setValue(true);
     if (start < 0)
-        options[focused].setValue(false);
+        options[aim].setValue(false);
     clicks.clear();
-    options[focused].setFocus();
-    QTRY_VERIFY_WITH_TIMEOUT(options[focused].hasFocus(), testing::WaitLimitMs);
+    options[aim].setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(options[aim].hasFocus(), testing::WaitLimitMs);
 
-    QTest::keyClick(&options[focused], Qt::Key(key));
-    QTRY_VERIFY_WITH_TIMEOUT(options[expected].hasFocus(), testing::WaitLimitMs);
+    const QHash<QString, Qt::Key> keys{{u"Space"_s, Qt::Key_Space},
+                                       {u"Down"_s, Qt::Key_Down},
+                                       {u"Right"_s, Qt::Key_Right},
+                                       {u"Up"_s, Qt::Key_Up},
+                                       {u"Left"_s, Qt::Key_Left}};
+    QAccessibleActionInterface *actions =
+        QAccessible::queryAccessibleInterface(&options[aim])->actionInterface();
+    QVERIFY(actions);
+    if (keys.contains(way)) {
+        QTest::keyClick(&options[aim], keys.value(way));
+    } else if (way == u"click") {
+        QTest::mouseClick(&options[aim], Qt::LeftButton);
+    } else if (way == u"access key") {
+        QTest::keyClick(&three.parent, Qt::Key(Qt::Key_A + aim), Qt::AltModifier);
+    } else if (way == u"setValue") {
+        options[aim].setValue(true);
+    } else if (way == u"select") {
+        options.select(aim);
+    } else if (way == u"toggle") {
+        QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+        actions->doAction(QAccessibleActionInterface::toggleAction());
+    } else if (way == u"press") {
+        actions->doAction(QAccessibleActionInterface::pressAction());
+    } else {
+        QFAIL("unknown way");
+    }
+    // The access key and the press action click after a short animation.
+    QVERIFY(QTest::qWaitFor([&clicks] { return !clicks.isEmpty(); }, testing::WaitLimitMs));
     QCOMPARE(clicks, QList<int>{expected});
     for (int i = 0; i < 3; ++i)
         QCOMPARE(options[i].Value(), i == expected);
+    // The arrows take the focus along; every other way leaves it on the element it aimed at.
+    QTRY_VERIFY_WITH_TIMEOUT(options[expected].hasFocus(), testing::WaitLimitMs);
     // Off from code leaves every element off; a click then turns one on again.
     options[expected].setValue(false);
     for (int i = 0; i < 3; ++i)
@@ -423,8 +467,22 @@ void TestControls::comboSelection_data()
         << u""_s << u"type"_s << -1 << u"Franklin"_s << 0 << u"Franklin"_s;
     QTest::newRow("typed: a longer text selects none, and stays")
         << u"Franklin"_s << u"type"_s << -1 << u" East"_s << -1 << u"Franklin East"_s;
+    QTest::newRow("pasted: exact text selects")
+        << u""_s << u"paste"_s << -1 << u"Midtown"_s << 1 << u"Midtown"_s;
+    QTest::newRow("undo back to an entry's text selects it")
+        << u"Midtown"_s << u"undo"_s << -1 << u" East"_s << 1 << u"Midtown"_s;
+    QTest::newRow("screen reader sets an entry's text")
+        << u"Franklin East"_s << u"reader setText"_s << -1 << u"Midtown"_s << 1 << u"Midtown"_s;
+    QTest::newRow("screen reader sets a text of no entry")
+        << u"Midtown"_s << u"reader setText"_s << -1 << u"Midtown High"_s << -1
+        << u"Midtown High"_s;
+    QTest::newRow("screen reader inserts the rest of an entry's text")
+        << u"Mid"_s << u"reader insertText"_s << -1 << u"town"_s << 1 << u"Midtown"_s;
     QTest::newRow("click selects and shows")
         << u"Franklin East"_s << u"click"_s << 2 << u""_s << 2 << u"West Highland"_s;
+    // A second "Midtown" is added first; it stands after the first one.
+    QTest::newRow("click on the second of two equal entries keeps it")
+        << u"Franklin"_s << u"click equal"_s << 2 << u""_s << 2 << u"Midtown"_s;
     QTest::newRow("Down in the edit field moves on")
         << u"Franklin"_s << u"Down"_s << -1 << u""_s << 1 << u"Midtown"_s;
     QTest::newRow("drag from one entry to another")
@@ -439,6 +497,13 @@ void TestControls::comboSelection_data()
         << u"Franklin East"_s << u"reader select"_s << 1 << u""_s << 1 << u"Midtown"_s;
     QTest::newRow("screen reader clears the selected row")
         << u"Midtown"_s << u"reader clear"_s << 1 << u""_s << -1 << u""_s;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    QTest::newRow("screen reader selects through the selection interface")
+        << u"Franklin East"_s << u"reader selection select"_s << 2 << u""_s << 2
+        << u"West Highland"_s;
+    QTest::newRow("screen reader clears through the selection interface")
+        << u"Midtown"_s << u"reader selection clear"_s << -1 << u""_s << -1 << u""_s;
+#endif
 }
 
 void TestControls::comboSelection()
@@ -472,7 +537,24 @@ void TestControls::comboSelection()
         combo.setListIndex(row);
     } else if (gesture == u"type") {
         QTest::keyClicks(edit, typed);
+    } else if (gesture == u"paste") {
+        QGuiApplication::clipboard()->setText(typed);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    } else if (gesture == u"undo") {
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(combo.ListIndex(), -1);
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    } else if (gesture == u"reader setText") {
+        QAccessible::queryAccessibleInterface(edit)->setText(QAccessible::Value, typed);
+    } else if (gesture == u"reader insertText") {
+        QAccessibleEditableTextInterface *editable =
+            QAccessible::queryAccessibleInterface(edit)->editableTextInterface();
+        QVERIFY(editable);
+        editable->insertText(int(edit->text().size()), typed);
     } else if (gesture == u"click") {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
+    } else if (gesture == u"click equal") {
+        combo.AddItem(u"Midtown"_s);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
     } else if (gesture == u"Ctrl+click") {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, target);
@@ -487,6 +569,14 @@ void TestControls::comboSelection()
         QVERIFY(table->selectRow(row));
     } else if (gesture == u"reader clear") {
         QVERIFY(table->unselectRow(row));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    } else if (gesture.startsWith(u"reader selection")) {
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(list);
+        QAccessibleSelectionInterface *selection = reader->selectionInterface();
+        QVERIFY(selection);
+        QVERIFY(gesture.endsWith(u"clear") ? selection->clear()
+                                           : selection->select(reader->child(row)));
+#endif
     } else {
         QFAIL("unknown gesture");
     }

@@ -10,8 +10,11 @@
 #include "records/CStudents.h"
 #include "student_window/frmStudent.h"
 
+#include <QFile>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QtTest>
 #include <QWindow>
 
@@ -51,6 +54,8 @@ private Q_SLOTS:
     void wholeSessionByKeyboard();
     void studentWindowAccessKeys_data();
     void studentWindowAccessKeys();
+    void enterPressesTheDefaultButton_data();
+    void enterPressesTheDefaultButton();
     void accessKeysAreUnique_data();
     void accessKeysAreUnique();
     void exitFromTheFileMenu();
@@ -395,6 +400,69 @@ void TestKeyboard::studentWindowAccessKeys()
     QCOMPARE(deansValue, deans);
     QVERIFY(openBeforeCancel);
     QCOMPARE(list().ListCount(), 0); // Alt+C cancelled
+}
+
+void TestKeyboard::enterPressesTheDefaultButton_data()
+{
+    QTest::addColumn<QKeySequence>("keys"); // after typing the name
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("keypad");
+    QTest::addColumn<bool>("added"); // false: the focused button took Enter and cancelled
+    const QKeySequence junior(u"Alt+J"_s);
+    const QKeySequence deans(u"Alt+J, Alt+D"_s);
+    QTest::newRow("option button, Return") << junior << u"optLevel_2"_s << false << true;
+    QTest::newRow("option button, keypad Enter") << junior << u"optLevel_2"_s << true << true;
+    QTest::newRow("check box, Return") << deans << u"chkDeans"_s << false << true;
+    QTest::newRow("check box, keypad Enter") << deans << u"chkDeans"_s << true << true;
+    QTest::newRow("text box, Return")
+        << QKeySequence(u"Alt+J, Alt+U"_s) << u"txtUnits"_s << false << true;
+    // Shift+Tab from the name box wraps round to Cancel.
+    QTest::newRow("command button, Return: that button")
+        << QKeySequence(u"Alt+J, Alt+N, Shift+Tab"_s) << u"cmdCancel"_s << false << false;
+}
+
+void TestKeyboard::enterPressesTheDefaultButton()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, focus);
+    QFETCH(bool, keypad);
+    QFETCH(bool, added);
+    if (qgetenv("QT_QPA_PLATFORMTHEME") == "gtk3") {
+        // The GNOME theme presses a focused radio button on Return; Qt falls back to its own
+        // theme without a word when the GTK one is missing.
+        QRadioButton plain;
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(&plain, &enter);
+        const QString plugin =
+            QLibraryInfo::path(QLibraryInfo::PluginsPath) + u"/platformthemes/libqgtk3.so"_s;
+        if (!enter.isAccepted() && !QFile::exists(plugin))
+            QSKIP("qt6-gtk-platformtheme is not installed, so the GTK platform theme cannot be "
+                  "tried (scripts/deps.sh test installs it)");
+        QVERIFY2(enter.isAccepted(), "QT_QPA_PLATFORMTHEME=gtk3 did not load the GTK theme");
+    }
+    QString focused;
+    whileStudentShown([this] { press(Qt::Key_Return); },
+                      [&](frmStudent &w) {
+                          type(u"Enter Test"_s);
+                          for (int i = 0; i < keys.count(); ++i)
+                              press(keys[i].key(), keys[i].keyboardModifiers());
+                          // Buttons answer their access keys after a short press animation.
+                          waitFor(u"Junior chosen"_s, [&w] { return w.optLevel[2].Value(); });
+                          waitFor(u"focus on "_s + focus, [&] { return focusName() == focus; });
+                          focused = focusName();
+                          if (keypad)
+                              press(Qt::Key_Enter, Qt::KeypadModifier);
+                          else
+                              press(Qt::Key_Return);
+                      });
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
+    QCOMPARE(focused, focus);
+    QCOMPARE(list().ListCount(), added ? 1 : 0);
+    if (added) {
+        QCOMPARE(record(1)->StudentName(), u"Enter Test"_s);
+        QCOMPARE(int(record(1)->GradeLevel()), 2);
+        QCOMPARE(record(1)->DeansList(), focus == u"chkDeans" ? u"1"_s : u"0"_s);
+    }
 }
 
 void TestKeyboard::accessKeysAreUnique_data()

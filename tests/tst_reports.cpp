@@ -19,6 +19,7 @@
 #include "reports/StudentReport.h"
 #include "student_window/frmStudent.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QProcess>
 #include <QStandardPaths>
@@ -551,6 +552,7 @@ void TestReports::typedSchoolJoinsTheList_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("list"); // the list after printing
+    QTest::addColumn<QString>("way");      // how the school gets into the edit field
 
     const auto with = [](int position, const QString &school) {
         QStringList list = DesignedSchools;
@@ -558,30 +560,46 @@ void TestReports::typedSchoolJoinsTheList_data()
         return list;
     };
     QTest::newRow("sorts first") << QStringLiteral("Eastside")
-                                 << with(0, QStringLiteral("Eastside"));
+                                 << with(0, QStringLiteral("Eastside")) << QStringLiteral("typed");
     QTest::newRow("sorts between")
-        << QStringLiteral("Lakeview") << with(2, QStringLiteral("Lakeview"));
-    QTest::newRow("sorts last") << QStringLiteral("Zenith") << with(4, QStringLiteral("Zenith"));
+        << QStringLiteral("Lakeview") << with(2, QStringLiteral("Lakeview"))
+        << QStringLiteral("typed");
+    QTest::newRow("sorts last") << QStringLiteral("Zenith") << with(4, QStringLiteral("Zenith"))
+                                << QStringLiteral("typed");
     QTest::newRow("letter case ignored in the order")
-        << QStringLiteral("jefferson") << with(2, QStringLiteral("jefferson"));
+        << QStringLiteral("jefferson") << with(2, QStringLiteral("jefferson"))
+        << QStringLiteral("typed");
     QTest::newRow("accented letter sorts with its base letter")
-        << QStringLiteral("Éton") << with(0, QStringLiteral("Éton"));
+        << QStringLiteral("Éton") << with(0, QStringLiteral("Éton")) << QStringLiteral("typed");
     QTest::newRow("differs only in case: added after the listed one")
-        << QStringLiteral("midtown") << with(3, QStringLiteral("midtown"));
+        << QStringLiteral("midtown") << with(3, QStringLiteral("midtown"))
+        << QStringLiteral("typed");
     QTest::newRow("listed school typed: selected, nothing added")
-        << QStringLiteral("Midtown") << DesignedSchools;
+        << QStringLiteral("Midtown") << DesignedSchools << QStringLiteral("typed");
+    // Editable text sets the field without a key: the listed school is selected all the same.
+    QTest::newRow("listed school set by a screen reader: selected, nothing added")
+        << QStringLiteral("Highland") << DesignedSchools << QStringLiteral("reader setText");
+    QTest::newRow("listed school inserted by a screen reader: selected, nothing added")
+        << QStringLiteral("Highland") << DesignedSchools << QStringLiteral("reader insertText");
 }
 
 void TestReports::typedSchoolJoinsTheList()
 {
     QFETCH(QString, typed);
     QFETCH(QStringList, list);
+    QFETCH(QString, way);
 
     Window window;
     window.show(StudentAction::Add);
     Entry entry = Ada;
-    entry.school = typed;
+    entry.school = way == u"typed" ? typed : QString();
     window.fill(entry);
+    QAccessibleInterface *field =
+        QAccessible::queryAccessibleInterface(testing::editField(*window.form.cboSchool));
+    if (way == u"reader setText")
+        field->setText(QAccessible::Value, typed);
+    else if (way == u"reader insertText")
+        field->editableTextInterface()->insertText(0, typed);
     Printed printed = AdaPrinted;
     printed.school = typed;
 

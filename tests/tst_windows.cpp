@@ -209,14 +209,19 @@ void TestWindows::fieldsAreStoredAsEntered()
 void TestWindows::addNeedsAGradeLevelOnScreen_data()
 {
     QTest::addColumn<QString>("before");
-    QTest::newRow("first add of the run") << u"nothing"_s;
-    QTest::newRow("after a click in an earlier add") << u"junior added"_s;
-    QTest::newRow("after displaying a junior") << u"junior displayed"_s;
+    QTest::addColumn<QString>("way"); // how Senior is then chosen
+    QTest::newRow("first add of the run") << u"nothing"_s << u"click"_s;
+    QTest::newRow("after a click in an earlier add") << u"junior added"_s << u"click"_s;
+    QTest::newRow("after displaying a junior") << u"junior displayed"_s << u"click"_s;
+    // A screen reader's Toggle turns the option on without a click.
+    QTest::newRow("after displaying a junior, toggled by a screen reader")
+        << u"junior displayed"_s << u"toggle"_s;
 }
 
 void TestWindows::addNeedsAGradeLevelOnScreen()
 {
     QFETCH(QString, before);
+    QFETCH(QString, way);
     int nextCode = 1;
     if (before != u"nothing") {
         add({u"Junior"_s, u"1"_s, 2});
@@ -255,7 +260,12 @@ void TestWindows::addNeedsAGradeLevelOnScreen()
                           QCOMPARE(w.lstMajor->ListIndex(), 1);
                           QTRY_COMPARE(w.focusWidget(), w.txtUnits);
 
-                          QTest::mouseClick(&w.optLevel[3], Qt::LeftButton);
+                          if (way == u"toggle")
+                              QAccessible::queryAccessibleInterface(&w.optLevel[3])
+                                  ->actionInterface()
+                                  ->doAction(QAccessibleActionInterface::toggleAction());
+                          else
+                              QTest::mouseClick(&w.optLevel[3], Qt::LeftButton);
                           QTest::mouseClick(w.cmdAction, Qt::LeftButton);
                       });
     QCOMPARE(list().ListCount(), listed + 1);
@@ -263,6 +273,15 @@ void TestWindows::addNeedsAGradeLevelOnScreen()
     QCOMPARE(list().ItemData(list().NewIndex()), nextCode);
     QCOMPARE(record(nextCode)->StudentName(), u"Nobody Chose"_s);
     QCOMPARE(int(record(nextCode)->GradeLevel()), 3);
+    selectByData(nextCode);
+    int shownLevel = -1;
+    whileStudentShown([this] { QTest::mouseClick(main().cmdDisplay, Qt::LeftButton); },
+                      [&shownLevel](frmStudent &w) {
+                          for (int i = 0; i < 4; ++i)
+                              shownLevel = w.optLevel[i].Value() ? i : shownLevel;
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
+    QCOMPARE(shownLevel, 3);
 }
 
 void TestWindows::namesAreListedSorted()
@@ -356,22 +375,30 @@ void TestWindows::displayModeHidesTheActionButton()
 
 void TestWindows::removeDeletesExactlyTheSelected_data()
 {
-    QTest::addColumn<int>("moveTo"); // where the main list's selection moves while the window is up
-    QTest::newRow("selection kept") << -2;
-    QTest::newRow("selection moved to another student") << 0;
-    QTest::newRow("selection cleared") << -1;
+    // While the window is up, code (as a screen reader could) selects another entry or none.
+    // Item data of the entry selected, 0 for no change, -1 for none selected, -2 for the
+    // entry itself taken out of the list: then no other entry goes, the record does.
+    QTest::addColumn<int>("selectedMeanwhile");
+    QTest::newRow("as selected") << 0;
+    QTest::newRow("another entry selected meanwhile") << 3;
+    QTest::newRow("selection cleared meanwhile") << -1;
+    QTest::newRow("its entry gone meanwhile") << -2;
 }
 
 void TestWindows::removeDeletesExactlyTheSelected()
 {
-    QFETCH(int, moveTo);
+    QFETCH(int, selectedMeanwhile);
     for (const QString &name : {u"Ada"_s, u"Ben"_s, u"Cy"_s})
         add({name, u"1"_s});
     selectByData(2);
     whileStudentShown([this] { QTest::mouseClick(main().cmdRemove, Qt::LeftButton); },
-                      [this, moveTo](frmStudent &w) {
-                          if (moveTo > -2)
-                              list().setListIndex(moveTo);
+                      [&](frmStudent &w) {
+                          if (selectedMeanwhile > 0)
+                              selectByData(selectedMeanwhile);
+                          else if (selectedMeanwhile == -1)
+                              list().setListIndex(-1);
+                          else if (selectedMeanwhile == -2)
+                              list().RemoveItem(list().ListIndex());
                           QVERIFY(w.cmdAction->isVisible());
                           QCOMPARE(w.cmdAction->text(), u"Remove this Student?"_s);
                           QCOMPARE(w.txtName->Text(), u"Ben"_s);
@@ -383,7 +410,9 @@ void TestWindows::removeDeletesExactlyTheSelected()
     QCOMPARE(list().List(1), u"Cy"_s);
     QCOMPARE(list().ItemData(1), 3);
     QVERIFY(!testing::students(*student())->Item(u" 1"_s)->StudentName().isEmpty());
+    QCOMPARE(record(3)->StudentName(), u"Cy"_s);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, record(2));
+    QVERIFY(m_program->services.errors.empty());
 }
 
 void TestWindows::codesAreNeverReused()

@@ -4,6 +4,8 @@
 #include "platform/controls/placement.h"
 #include "platform/core/RuntimeError.h"
 
+#include <QKeyEvent>
+
 namespace platform {
 
 CheckBox::CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
@@ -42,6 +44,16 @@ void CheckBox::nextCheckState()
     const bool wasChecked = checkState() == Qt::Checked;
     setTristate(false);
     setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
+}
+
+void CheckBox::keyPressEvent(QKeyEvent *event)
+{
+    // The GNOME platform theme would press the box on Enter.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    QCheckBox::keyPressEvent(event);
 }
 
 } // namespace platform

@@ -21,6 +21,8 @@ protected:
     void nextCheckState() override;
     // Qt answers only on the box and the caption; here the whole control does.
     bool hitButton(const QPoint &position) const override { return rect().contains(position); }
+    // Enter is left to the window's default button, under every platform theme.
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 } // namespace platform

@@ -28,7 +28,12 @@ ComboBox::ComboBox(QWidget *parent, const QString &name, QRect geometry, Sorting
     setFocusProxy(m_edit);
     m_edit->installEventFilter(this);
 
-    connect(m_edit, &QLineEdit::textEdited, this, [this] { selectMatching(); });
+    // Every change of the text, not only typing: paste, undo, the program, and a screen
+    // reader's editable text, which sets the text without an edit.
+    connect(m_edit, &QLineEdit::textChanged, this, [this] {
+        if (!m_followingList)
+            selectMatching();
+    });
     connect(m_list, &ListBox::selectionChanged, this, [this] {
         if (!m_followingEdit)
             showSelection();
@@ -57,8 +62,11 @@ void ComboBox::showSelection()
     const int index = m_list->ListIndex();
     const QString text = index == -1 ? QString() : m_list->List(index);
     // Setting an equal text would still move the cursor and drop the undo history.
-    if (m_edit->text() != text)
+    if (m_edit->text() != text) {
+        // Of equal entries, the one picked stays selected rather than the first.
+        const QScopedValueRollback following(m_followingList, true);
         m_edit->setText(text);
+    }
 }
 
 void ComboBox::setText(const QString &value)

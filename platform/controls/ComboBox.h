@@ -19,7 +19,8 @@ public:
     ComboBox(QWidget *parent, const QString &name, QRect geometry, Sorting sorting);
 
     QString Text() const { return m_edit->text(); }
-    // Shows the text and selects the entry exactly equal to it, or none.
+    // Shows the text and selects the entry exactly equal to it, or none, as every change of
+    // the edit field's text does.
     void setText(const QString &value);
     int ListIndex() const { return m_list->ListIndex(); }
     // Selects the entry and copies its text to the edit field; -1 empties the edit field.
@@ -46,8 +47,9 @@ private:
 
     QLineEdit *m_edit;
     ListBox *m_list;
-    // While the edit field leads, the list's selection follows it and not the other way.
+    // While one part leads, the other follows it and not the other way.
     bool m_followingEdit = false;
+    bool m_followingList = false;
 };
 
 } // namespace platform

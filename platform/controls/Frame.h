@@ -13,6 +13,10 @@ class Frame : public QGroupBox
 
 public:
     Frame(QWidget *parent, const QString &name, const QString &caption, QRect geometry);
+
+protected:
+    // Enter from a control inside goes on to the window's default button.
+    bool event(QEvent *event) override;
 };
 
 } // namespace platform

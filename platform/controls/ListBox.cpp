@@ -176,6 +176,12 @@ int ListBox::findExact(const QString &text) const
         [&text](const ListEntries::Entry &entry) { return entry.text == text; });
 }
 
+int ListBox::findItemData(std::int32_t value) const
+{
+    return m_entries->findFirst(
+        [value](const ListEntries::Entry &entry) { return entry.data == value; });
+}
+
 void ListBox::setText(const QString &value)
 {
     setListIndex(findExact(value));

@@ -42,6 +42,8 @@ public:
 
     // Position of the first entry with exactly this text, -1 if none.
     int findExact(const QString &text) const;
+    // Position of the first entry with this item data, -1 if none.
+    int findItemData(std::int32_t value) const;
     // Where the entry is drawn, in viewport coordinates; outside the viewport when scrolled away.
     QRect entryRect(int index) const;
     // The entry drawn at a viewport position, -1 if none.

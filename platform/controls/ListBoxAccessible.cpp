@@ -10,22 +10,28 @@
 
 namespace platform {
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+using SelectionInterface = QAccessibleSelectionInterface;
+#else
+// Qt 6.4 has no selection interface; selections go through the table interface alone.
+class SelectionInterface
+{
+};
+#endif
+
 // What a screen reader finds for a list box: a list whose children are its entries. Like Qt's
 // own list views it also offers the table interface, through which selections and changes of
-// rows reach the platform's accessibility bridge.
-class ListBoxAccessible : public QAccessibleWidget, public QAccessibleTableInterface
+// rows reach the platform's accessibility bridge; from Qt 6.5 on also the selection interface.
+class ListBoxAccessible : public QAccessibleWidget,
+                          public QAccessibleTableInterface,
+                          public SelectionInterface
 {
 public:
     explicit ListBoxAccessible(ListBox *list) : QAccessibleWidget(list, QAccessible::List) {}
     ~ListBoxAccessible() override { dropEntries(); }
     Q_DISABLE_COPY_MOVE(ListBoxAccessible)
 
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::TableInterface)
-            return static_cast<QAccessibleTableInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
+    void *interface_cast(QAccessible::InterfaceType type) override;
 
     int childCount() const override { return list()->ListCount(); }
     QAccessibleInterface *child(int index) const override;
@@ -78,20 +84,16 @@ public:
     bool isRowSelected(int row) const override { return row >= 0 && row == list()->ListIndex(); }
     bool selectRow(int row) override
     {
-        if (isBlockedByModalWindow(list()) || row < 0 || row >= list()->ListCount())
+        if (row < 0 || row >= list()->ListCount())
             return false;
-        list()->setCurrent(row);
-        list()->select(row);
-        list()->scrollToEntry(row);
-        return true;
+        return changeSelection(row);
     }
     bool selectColumn(int) override { return false; }
     bool unselectRow(int row) override
     {
-        if (isBlockedByModalWindow(list()) || !isRowSelected(row))
+        if (!isRowSelected(row))
             return false;
-        list()->select(-1);
-        return true;
+        return changeSelection(-1);
     }
     bool unselectColumn(int) override { return false; }
     void doAction(const QString &actionName) override
@@ -103,8 +105,62 @@ public:
     // Entries read before the change were dropped when their rows moved (see child()).
     void modelChange(QAccessibleTableModelChangeEvent *) override {}
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    // One selected entry at most, as with the table interface.
+    int selectedItemCount() const override
+    {
+        return selectedCellCount();
+    }
+    QList<QAccessibleInterface *> selectedItems() const override
+    {
+        return selectedCells();
+    }
+    QAccessibleInterface *selectedItem(int selectionIndex) const override
+    {
+        return selectionIndex == 0 ? child(list()->ListIndex()) : nullptr;
+    }
+    bool isSelected(QAccessibleInterface *childItem) const override
+    {
+        return isRowSelected(indexOfChild(childItem));
+    }
+    bool select(QAccessibleInterface *childItem) override
+    {
+        return selectRow(indexOfChild(childItem));
+    }
+    bool unselect(QAccessibleInterface *childItem) override
+    {
+        return unselectRow(indexOfChild(childItem));
+    }
+    // All entries can be selected at once only when there is just one.
+    bool selectAll() override
+    {
+        return list()->ListCount() == 1 && changeSelection(0);
+    }
+    bool clear() override
+    {
+        return changeSelection(-1);
+    }
+#endif
+
 private:
-    ListBox *list() const { return static_cast<ListBox *>(widget()); }
+    ListBox *list() const
+    {
+        return static_cast<ListBox *>(widget());
+    }
+    // Every selection change a screen reader asks for ends here, on the path of a click: the
+    // current entry moves with it, the list scrolls to it and announces the change. -1 clears.
+    // Behind a modal window nothing changes, as for a click.
+    bool changeSelection(int row)
+    {
+        if (isBlockedByModalWindow(list()))
+            return false;
+        if (row >= 0) {
+            list()->setCurrent(row);
+            list()->scrollToEntry(row);
+        }
+        list()->select(row);
+        return true;
+    }
     void dropEntries() const
     {
         for (const QAccessible::Id id : std::as_const(m_entries))
@@ -194,6 +250,17 @@ private:
     int m_row;
     quint64 m_generation;
 };
+
+void *ListBoxAccessible::interface_cast(QAccessible::InterfaceType type)
+{
+    if (type == QAccessible::TableInterface)
+        return static_cast<QAccessibleTableInterface *>(this);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    if (type == QAccessible::SelectionInterface)
+        return static_cast<QAccessibleSelectionInterface *>(this);
+#endif
+    return QAccessibleWidget::interface_cast(type);
+}
 
 QAccessibleInterface *ListBoxAccessible::child(int index) const
 {
