@@ -449,6 +449,9 @@ void TestKeyboard::enterPressesTheDefaultButton()
                           // Buttons answer their access keys after a short press animation.
                           waitFor(u"Junior chosen"_s, [&w] { return w.optLevel[2].Value(); });
                           waitFor(u"focus on "_s + focus, [&] { return focusName() == focus; });
+                          if (focus == u"chkDeans")
+                              waitFor(u"Deans List ticked"_s,
+                                      [&w] { return w.chkDeans->Value() == 1; });
                           focused = focusName();
                           if (keypad)
                               press(Qt::Key_Enter, Qt::KeypadModifier);
