@@ -3,11 +3,6 @@
 
 #include "ProgramFixture.h"
 
-#include "about/frmAbout.h"
-#include "app/Forms.h"
-#include "app/frmMain.h"
-#include "student_window/frmStudent.h"
-
 #include <QMenuBar>
 #include <QPalette>
 #include <QScopeGuard>

@@ -5,7 +5,6 @@
 #include "TestSupport.h"
 
 #include "platform/services/PainterPrinter.h"
-#include "student_window/frmStudent.h"
 
 #include <QAction>
 #include <QDateTime>
