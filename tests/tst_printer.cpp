@@ -424,12 +424,9 @@ void TestPrinter::longTextWraps()
     QCOMPARE(textsOf(lines.takeLast()), QStringList{after});
 
     // Drop the words printed before the text; the rest is the text, over more than one line.
-    const QStringList beforeWords = [&] {
-        QStringList texts;
-        for (const PrintItem &item : before)
-            texts += item.text.split(u' ', Qt::SkipEmptyParts);
-        return texts;
-    }();
+    QStringList beforeWords;
+    for (const PrintItem &item : before)
+        beforeWords += item.text.split(u' ', Qt::SkipEmptyParts);
     QStringList printed;
     for (const auto &line : lines)
         printed += textsOf(line);
