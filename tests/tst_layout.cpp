@@ -3,11 +3,6 @@
 
 #include "ProgramFixture.h"
 
-#include "about/frmAbout.h"
-#include "app/Forms.h"
-#include "app/frmMain.h"
-#include "student_window/frmStudent.h"
-
 #include <QMenuBar>
 #include <QPalette>
 #include <QScopeGuard>
@@ -17,6 +12,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -172,32 +168,16 @@ QStringList captionProblems(Form &form)
     return problems;
 }
 
-// Desktop palettes whose roles all differ, so that a pixel tells which role painted it.
-QPalette darkPalette()
+// A desktop palette from its colours for window, window text, base, text, button, button text,
+// highlight and highlighted text.
+QPalette paletteOf(const std::array<QColor, 8> &colours)
 {
+    const QPalette::ColorRole roles[] = {
+        QPalette::Window, QPalette::WindowText, QPalette::Base,      QPalette::Text,
+        QPalette::Button, QPalette::ButtonText, QPalette::Highlight, QPalette::HighlightedText};
     QPalette palette;
-    palette.setColor(QPalette::Window, QColor(45, 45, 48));
-    palette.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    palette.setColor(QPalette::Base, QColor(30, 30, 60));
-    palette.setColor(QPalette::Text, QColor(250, 220, 120));
-    palette.setColor(QPalette::Button, QColor(60, 60, 60));
-    palette.setColor(QPalette::ButtonText, QColor(120, 250, 160));
-    palette.setColor(QPalette::Highlight, QColor(200, 60, 140));
-    palette.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
-    return palette;
-}
-
-QPalette highContrastPalette()
-{
-    QPalette palette;
-    palette.setColor(QPalette::Window, Qt::black);
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Base, Qt::black);
-    palette.setColor(QPalette::Text, Qt::white);
-    palette.setColor(QPalette::Button, Qt::black);
-    palette.setColor(QPalette::ButtonText, Qt::yellow);
-    palette.setColor(QPalette::Highlight, Qt::cyan);
-    palette.setColor(QPalette::HighlightedText, Qt::black);
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        palette.setColor(roles[i], colours[i]);
     return palette;
 }
 
@@ -431,16 +411,12 @@ void TestLayout::inWindow(const QString &state, const std::function<void(Form &)
         main().lstStudent->setListIndex(0);
         opener = state == u"display" ? main().cmdDisplay : main().cmdRemove;
     }
-    const auto find = [this, state]() -> QWidget * {
-        if (state == u"about")
-            return m_program->forms->frmAbout.existing();
-        return student();
+    const bool about = state == u"about";
+    const auto find = [this, about]() -> QWidget * {
+        return about ? m_program->about() : static_cast<QWidget *>(student());
     };
-    const auto open = [this, state, opener] {
-        if (state == u"about")
-            main().mnuAbout->trigger();
-        else
-            QTest::mouseClick(opener, Qt::LeftButton);
+    const auto open = [this, about, opener] {
+        about ? main().mnuAbout->trigger() : QTest::mouseClick(opener, Qt::LeftButton);
     };
     const bool shown =
         testing::whileShown(find, open, [&](QWidget &form) { inside(static_cast<Form &>(form)); });
@@ -553,8 +529,13 @@ void TestLayout::windowsFollowThePalette_data()
 {
     QTest::addColumn<QPalette>("palette");
     QTest::addColumn<QString>("state");
-    const std::pair<const char *, QPalette> palettes[] = {{"dark", darkPalette()},
-                                                          {"high contrast", highContrastPalette()}};
+    // Desktop palettes whose roles all differ, so that a pixel tells which role painted it.
+    const std::pair<const char *, QPalette> palettes[] = {
+        {"dark", paletteOf({QColor(45, 45, 48), QColor(230, 230, 230), QColor(30, 30, 60),
+                            QColor(250, 220, 120), QColor(60, 60, 60), QColor(120, 250, 160),
+                            QColor(200, 60, 140), QColor(255, 255, 255)})},
+        {"high contrast", paletteOf({Qt::black, Qt::white, Qt::black, Qt::white, Qt::black,
+                                     Qt::yellow, Qt::cyan, Qt::black})}};
     for (const auto &[name, palette] : palettes) {
         for (const QString &state : {u"main"_s, u"add"_s, u"about"_s})
             QTest::addRow("%s, %s", name, qPrintable(state)) << palette << state;
@@ -571,8 +552,7 @@ void TestLayout::windowsFollowThePalette()
     // test never starts: the windows are made afresh, as on a desktop that starts dark.
     m_program.reset();
     QApplication::setPalette(palette);
-    m_program = std::make_unique<testing::Program>();
-    QVERIFY(QTest::qWaitForWindowExposed(&main()));
+    init();
     main().lstStudent->AddItem(u"Ann Lee"_s);
     main().lstStudent->AddItem(u"Bob Ray"_s);
     main().lstStudent->setListIndex(0);

@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 
+using namespace Qt::StringLiterals;
 using platform::PrintItem;
 using platform::PrintStatement;
 
@@ -57,13 +58,11 @@ PdfText readPdf(const QString &path)
 {
     PdfText result;
     QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    process.start(u"pdftotext"_s, {u"-bbox"_s, path, u"-"_s});
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
-        result.error = QStringLiteral("pdftotext -bbox %1 failed: %2 %3")
-                           .arg(path, process.errorString(),
-                                QString::fromLocal8Bit(process.readAllStandardError()));
+        result.error = u"pdftotext -bbox %1 failed: %2 %3"_s.arg(
+            path, process.errorString(), QString::fromLocal8Bit(process.readAllStandardError()));
         return result;
     }
     QXmlStreamReader xml(process.readAllStandardOutput());
@@ -83,7 +82,7 @@ PdfText readPdf(const QString &path)
         }
     }
     if (xml.hasError())
-        result.error = QStringLiteral("bad pdftotext output: %1").arg(xml.errorString());
+        result.error = u"bad pdftotext output: %1"_s.arg(xml.errorString());
     return result;
 }
 
@@ -119,18 +118,18 @@ QStringList textsOf(const QList<PdfWord> &words)
 int pdfPageCount(const QString &path)
 {
     QProcess process;
-    process.start(QStringLiteral("pdfinfo"), {path});
+    process.start(u"pdfinfo"_s, {path});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return -1;
-    const auto match = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                          QRegularExpression::MultilineOption)
-                           .match(QString::fromLocal8Bit(process.readAllStandardOutput()));
+    const auto match =
+        QRegularExpression(u"^Pages:\\s+(\\d+)$"_s, QRegularExpression::MultilineOption)
+            .match(QString::fromLocal8Bit(process.readAllStandardOutput()));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
 // The reference line every layout document starts with: ten zeros at the left margin give
 // the margin and the width of one column as the PDF shows them.
-const QString Zeros = QStringLiteral("0000000000");
+const QString Zeros = u"0000000000"_s;
 
 struct Ruler
 {
@@ -218,10 +217,25 @@ private:
     std::unique_ptr<UnfinishableDevice> m_device;
 };
 
+// "Line001", "Line002"...: numbered lines show which one went missing or moved.
+QString numbered(int line)
+{
+    return u"Line%1"_s.arg(line, 3, 10, QLatin1Char('0'));
+}
+
 void printLines(platform::PrinterService &printer, int first, int count)
 {
     for (int line = first; line < first + count; ++line)
-        printer.print({T(QStringLiteral("Line%1").arg(line, 3, 10, QLatin1Char('0'))), EndOfLine});
+        printer.print({T(numbered(line)), EndOfLine});
+}
+
+// Prints the statements as one document into a PDF file.
+void printPdf(const QString &path, const QList<PrintStatement> &statements)
+{
+    platform::PdfPrinter printer(path);
+    for (const PrintStatement &statement : statements)
+        printer.print(statement);
+    printer.endDoc();
 }
 
 } // namespace
@@ -245,10 +259,7 @@ private Q_SLOTS:
     void unopenableFileFails();
 
 private:
-    QString pdfPath(const QString &name) const
-    {
-        return m_dir.filePath(name + QStringLiteral(".pdf"));
-    }
+    QString pdfPath(const QString &name) const { return m_dir.filePath(name + u".pdf"_s); }
     QTemporaryDir m_dir;
 };
 
@@ -257,14 +268,13 @@ void TestPrinter::initTestCase()
     QVERIFY(m_dir.isValid());
     for (const char *tool : {"pdftotext", "pdfinfo"})
         QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty(),
-                 qPrintable(QStringLiteral("%1 is missing: run scripts/deps.sh test")
-                                .arg(QLatin1String(tool))));
+                 qPrintable(u"%1 is missing: run scripts/deps.sh test"_s.arg(QLatin1String(tool))));
 }
 
 void TestPrinter::recordingPrinterKeepsDocuments()
 {
     testing::RecordingPrinter printer;
-    const PrintStatement first{T(QStringLiteral("a")), NextZone, EndOfLine};
+    const PrintStatement first{T(u"a"_s), NextZone, EndOfLine};
     const PrintStatement second{PrintItem::Column(7), EndOfLine};
 
     printer.endDoc(); // nothing open: no empty document
@@ -289,7 +299,7 @@ void TestPrinter::currentServiceGetsEveryStatement()
     auto previous = platform::setPrinter(std::move(recorder));
     QVERIFY(dynamic_cast<platform::SystemPrinter *>(previous.get()));
 
-    platform::Print({T(QStringLiteral("x")), EndOfLine});
+    platform::Print({T(u"x"_s), EndOfLine});
     platform::EndDoc();
     QCOMPARE(&platform::printer(), recording);
     QCOMPARE(recording->documents().size(), 1);
@@ -307,33 +317,29 @@ void TestPrinter::positions_data()
     QTest::addColumn<int>("linesDown"); // lines below the statement's first line
 
     const auto column = [](int n) { return PrintItem::Column(n); };
-    const QString zeros16(16, QLatin1Char('0'));
-    QTest::newRow("no move") << PrintStatement{T(QStringLiteral("X"))} << 0.0 << 0;
-    QTest::newRow("one next zone") << PrintStatement{NextZone, T(QStringLiteral("X"))} << 14.0 << 0;
-    QTest::newRow("two next zones")
-        << PrintStatement{NextZone, NextZone, T(QStringLiteral("X"))} << 28.0 << 0;
+    const PrintItem X = T(u"X"_s);
+    const QString zeros16(16, u'0');
+    QTest::newRow("no move") << PrintStatement{X} << 0.0 << 0;
+    QTest::newRow("one next zone") << PrintStatement{NextZone, X} << 14.0 << 0;
+    QTest::newRow("two next zones") << PrintStatement{NextZone, NextZone, X} << 28.0 << 0;
     QTest::newRow("three next zones")
-        << PrintStatement{NextZone, NextZone, NextZone, T(QStringLiteral("X"))} << 42.0 << 0;
+        << PrintStatement{NextZone, NextZone, NextZone, X} << 42.0 << 0;
     QTest::newRow("next zone after short text")
-        << PrintStatement{T(QStringLiteral("ab")), NextZone, T(QStringLiteral("X"))} << 14.0 << 0;
+        << PrintStatement{T(u"ab"_s), NextZone, X} << 14.0 << 0;
     QTest::newRow("next zone after text past a zone start")
-        << PrintStatement{T(zeros16), NextZone, T(QStringLiteral("X"))} << 28.0 << 0;
+        << PrintStatement{T(zeros16), NextZone, X} << 28.0 << 0;
     QTest::newRow("next zone from a zone start")
-        << PrintStatement{column(15), NextZone, T(QStringLiteral("X"))} << 28.0 << 0;
-    QTest::newRow("column 7") << PrintStatement{column(7), T(QStringLiteral("X"))} << 6.0 << 0;
-    QTest::newRow("column 1") << PrintStatement{column(1), T(QStringLiteral("X"))} << 0.0 << 0;
-    QTest::newRow("column after text")
-        << PrintStatement{T(QStringLiteral("00")), column(7), T(QStringLiteral("X"))} << 6.0 << 0;
+        << PrintStatement{column(15), NextZone, X} << 28.0 << 0;
+    QTest::newRow("column 7") << PrintStatement{column(7), X} << 6.0 << 0;
+    QTest::newRow("column 1") << PrintStatement{column(1), X} << 0.0 << 0;
+    QTest::newRow("column after text") << PrintStatement{T(u"00"_s), column(7), X} << 6.0 << 0;
     QTest::newRow("column at the position")
-        << PrintStatement{T(QStringLiteral("000000")), column(7), T(QStringLiteral("X"))} << 6.0
-        << 0;
+        << PrintStatement{T(u"000000"_s), column(7), X} << 6.0 << 0;
     QTest::newRow("column behind the position")
-        << PrintStatement{T(Zeros), column(3), T(QStringLiteral("X"))} << 2.0 << 1;
+        << PrintStatement{T(Zeros), column(3), X} << 2.0 << 1;
     QTest::newRow("label then zone")
-        << PrintStatement{column(7), T(QStringLiteral("Name:")), NextZone, T(QStringLiteral("X"))}
-        << 14.0 << 0;
-    QTest::newRow("empty lines") << PrintStatement{EndOfLine, EndOfLine, T(QStringLiteral("X"))}
-                                 << 0.0 << 2;
+        << PrintStatement{column(7), T(u"Name:"_s), NextZone, X} << 14.0 << 0;
+    QTest::newRow("empty lines") << PrintStatement{EndOfLine, EndOfLine, X} << 0.0 << 2;
 }
 
 void TestPrinter::positions()
@@ -342,15 +348,11 @@ void TestPrinter::positions()
     QFETCH(qreal, column);
     QFETCH(int, linesDown);
 
-    const QString path = pdfPath(QStringLiteral("positions"));
-    {
-        platform::PdfPrinter printer(path);
-        printer.print({T(Zeros), EndOfLine});
-        // An X alone gives its width and the line height.
-        printer.print({T(QStringLiteral("X")), EndOfLine});
-        printer.print(statement + PrintStatement{EndOfLine});
-        printer.endDoc();
-    }
+    const QString path = pdfPath(u"positions"_s);
+    // An X alone gives its width and the line height.
+    printPdf(
+        path,
+        {{T(Zeros), EndOfLine}, {T(u"X"_s), EndOfLine}, statement + PrintStatement{EndOfLine}});
     const PdfText text = readPdf(path);
     QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
     const auto lines = linesOf(text);
@@ -370,15 +372,12 @@ void TestPrinter::positions()
     QVERIFY(x);
     const qreal left = x->box.right() - alone.box.width();
     QVERIFY2(std::abs(left - ruler->x(column)) < 0.3,
-             qPrintable(QStringLiteral("X at %1 pt, expected %2 pt (column width %3 pt)")
-                            .arg(left)
+             qPrintable(u"X at %1 pt, expected %2 pt (column width %3 pt)"_s.arg(left)
                             .arg(ruler->x(column))
                             .arg(ruler->column)));
     const qreal expectedTop = alone.box.top() + (1 + linesDown) * lineHeight;
-    QVERIFY2(
-        std::abs(x->box.top() - expectedTop) < 0.3,
-        qPrintable(
-            QStringLiteral("X at top %1 pt, expected %2 pt").arg(x->box.top()).arg(expectedTop)));
+    QVERIFY2(std::abs(x->box.top() - expectedTop) < 0.3,
+             qPrintable(u"X at top %1 pt, expected %2 pt"_s.arg(x->box.top()).arg(expectedTop)));
 }
 
 void TestPrinter::longTextWraps_data()
@@ -389,18 +388,18 @@ void TestPrinter::longTextWraps_data()
 
     QStringList words;
     for (int i = 1; i <= 60; ++i)
-        words.append(QStringLiteral("word%1").arg(i, 2, 10, QLatin1Char('0')));
+        words.append(u"word%1"_s.arg(i, 2, 10, QLatin1Char('0')));
     const QString sentence = words.join(u' ');
-    const QString oneWord = QString(300, QLatin1Char('m'));
+    const QString oneWord = QString(300, u'm');
 
     QTest::newRow("words from the margin") << PrintStatement{} << sentence << true;
     QTest::newRow("words from the third zone")
         << PrintStatement{NextZone, NextZone} << sentence << true;
     QTest::newRow("words after a long label")
-        << PrintStatement{T(QString(70, QLatin1Char('0')) + u' ')} << sentence << true;
+        << PrintStatement{T(QString(70, u'0') + u' ')} << sentence << true;
     QTest::newRow("one word longer than the line") << PrintStatement{} << oneWord << false;
     QTest::newRow("one long word after a label")
-        << PrintStatement{T(QStringLiteral("Label:")), NextZone} << oneWord << false;
+        << PrintStatement{T(u"Label:"_s), NextZone} << oneWord << false;
 }
 
 void TestPrinter::longTextWraps()
@@ -409,15 +408,11 @@ void TestPrinter::longTextWraps()
     QFETCH(QString, text);
     QFETCH(bool, wholeWords);
 
-    const QString path = pdfPath(QStringLiteral("wrap"));
-    const QString after = QStringLiteral("after");
-    {
-        platform::PdfPrinter printer(path);
-        printer.print({T(Zeros), EndOfLine});
-        printer.print(before + PrintStatement{T(text), EndOfLine});
-        printer.print({T(after), EndOfLine});
-        printer.endDoc();
-    }
+    const QString path = pdfPath(u"wrap"_s);
+    const QString after = u"after"_s;
+    printPdf(path, {{T(Zeros), EndOfLine},
+                    before + PrintStatement{T(text), EndOfLine},
+                    {T(after), EndOfLine}});
     const PdfText pdf = readPdf(path);
     QVERIFY2(pdf.error.isEmpty(), qPrintable(pdf.error));
     QCOMPARE(pdf.pages.size(), 1);
@@ -429,12 +424,9 @@ void TestPrinter::longTextWraps()
     QCOMPARE(textsOf(lines.takeLast()), QStringList{after});
 
     // Drop the words printed before the text; the rest is the text, over more than one line.
-    const QStringList beforeWords = [&] {
-        QStringList texts;
-        for (const PrintItem &item : before)
-            texts += item.text.split(u' ', Qt::SkipEmptyParts);
-        return texts;
-    }();
+    QStringList beforeWords;
+    for (const PrintItem &item : before)
+        beforeWords += item.text.split(u' ', Qt::SkipEmptyParts);
     QStringList printed;
     for (const auto &line : lines)
         printed += textsOf(line);
@@ -449,8 +441,7 @@ void TestPrinter::longTextWraps()
     const qreal rightEdge = pdf.pages.first().width() - ruler->margin;
     for (int i = 0; i < lines.size(); ++i) {
         QVERIFY2(lines[i].last().box.right() <= rightEdge + 0.3,
-                 qPrintable(QStringLiteral("line %1 ends at %2 pt, past the edge at %3 pt")
-                                .arg(i)
+                 qPrintable(u"line %1 ends at %2 pt, past the edge at %3 pt"_s.arg(i)
                                 .arg(lines[i].last().box.right())
                                 .arg(rightEdge)));
         if (i > 0)
@@ -460,7 +451,7 @@ void TestPrinter::longTextWraps()
 
 void TestPrinter::pageBreaks()
 {
-    const QString path = pdfPath(QStringLiteral("pages"));
+    const QString path = pdfPath(u"pages"_s);
     const auto print = [&](int count) {
         platform::PdfPrinter printer(path);
         printLines(printer, 1, count);
@@ -474,8 +465,7 @@ void TestPrinter::pageBreaks()
     const auto lines = linesOf(text);
     QCOMPARE(lines.size(), 200);
     for (int i = 0; i < lines.size(); ++i)
-        QCOMPARE(textsOf(lines[i]),
-                 QStringList{QStringLiteral("Line%1").arg(i + 1, 3, 10, QLatin1Char('0'))});
+        QCOMPARE(textsOf(lines[i]), QStringList{numbered(i + 1)});
     const auto firstOnPage2 = std::find_if(lines.cbegin(), lines.cend(),
                                            [](const auto &line) { return line.first().page == 1; });
     QVERIFY(firstOnPage2 != lines.cend());
@@ -486,8 +476,8 @@ void TestPrinter::pageBreaks()
     QCOMPARE(text.pages.first().height(), 792.0);
     const qreal printableBottom = 774.0;
     QVERIFY2(lines[perPage - 1].first().box.bottom() <= printableBottom,
-             qPrintable(QStringLiteral("the last line of a page ends at %1 pt")
-                            .arg(lines[perPage - 1].first().box.bottom())));
+             qPrintable(u"the last line of a page ends at %1 pt"_s.arg(
+                 lines[perPage - 1].first().box.bottom())));
 
     // A document that fills one page exactly has no blank page after it.
     print(perPage);
@@ -498,13 +488,9 @@ void TestPrinter::pageBreaks()
     // A run of empty lines keeps every line it spans: one that starts under the first line and
     // runs for two pages leaves the second page blank, and the next text stands on the third
     // page's second line.
-    {
-        platform::PdfPrinter printer(path);
-        printLines(printer, 1, 1);
-        printer.print(PrintStatement(2 * perPage, EndOfLine));
-        printLines(printer, 2, 1);
-        printer.endDoc();
-    }
+    printPdf(path, {{T(numbered(1)), EndOfLine},
+                    PrintStatement(2 * perPage, EndOfLine),
+                    {T(numbered(2)), EndOfLine}});
     QCOMPARE(pdfPageCount(path), 3);
     const PdfText run = readPdf(path);
     QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
@@ -523,10 +509,8 @@ void TestPrinter::noDefaultPrinter()
 
     platform::SystemPrinter system;
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        const auto error = testing::errorOf([&] {
-            system.print({T(QStringLiteral("x")), EndOfLine});
-        });
-        QVERIFY2(error, qPrintable(QStringLiteral("attempt %1 raised nothing").arg(attempt)));
+        const auto error = testing::errorOf([&] { system.print({T(u"x"_s), EndOfLine}); });
+        QVERIFY2(error, qPrintable(u"attempt %1 raised nothing"_s.arg(attempt)));
         QCOMPARE(error->kind(), platform::ErrorKind::PrinterUnavailable);
         QVERIFY(error->message().startsWith(u"No printer is available."));
         QVERIFY(!Qt::mightBeRichText(error->message()));
@@ -537,7 +521,7 @@ void TestPrinter::noDefaultPrinter()
 
 void TestPrinter::failedNewPageDropsDocument()
 {
-    const QString path = pdfPath(QStringLiteral("failing-page"));
+    const QString path = pdfPath(u"failing-page"_s);
     NewPageFailingPrinter printer(path);
     int printed = 0;
     const auto error = testing::errorOf([&] {
@@ -552,18 +536,18 @@ void TestPrinter::failedNewPageDropsDocument()
     // The report stops at the failure without ending the document; the next statement starts
     // a fresh document at the top of its first page.
     printer.failNewPage = false;
-    printer.print({T(QStringLiteral("fresh")), EndOfLine});
+    printer.print({T(u"fresh"_s), EndOfLine});
     printer.endDoc();
     QCOMPARE(pdfPageCount(path), 1);
     const PdfText text = readPdf(path);
     QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
-    QCOMPARE(textsOf(text.words), QStringList{QStringLiteral("fresh")});
+    QCOMPARE(textsOf(text.words), QStringList{u"fresh"_s});
     QVERIFY(text.words.first().box.top() < 40);
 }
 
 void TestPrinter::unfinishedDocumentFails()
 {
-    const QString path = pdfPath(QStringLiteral("unfinished"));
+    const QString path = pdfPath(u"unfinished"_s);
     EndFailingPrinter printer(path);
     printLines(printer, 1, 3);
     const auto error = testing::errorOf([&] { printer.endDoc(); });
@@ -576,23 +560,21 @@ void TestPrinter::unfinishedDocumentFails()
     // Nothing is left open: the next statement starts a new document, which ends normally.
     QVERIFY(!testing::errorOf([&] { printer.endDoc(); }));
     printer.failEnd = false;
-    printer.print({T(QStringLiteral("next")), EndOfLine});
+    printer.print({T(u"next"_s), EndOfLine});
     printer.endDoc();
     QCOMPARE(printer.finished, 1);
     const PdfText text = readPdf(path);
     QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
-    QCOMPARE(textsOf(text.words), QStringList{QStringLiteral("next")});
+    QCOMPARE(textsOf(text.words), QStringList{u"next"_s});
 }
 
 void TestPrinter::unopenableFileFails()
 {
-    const QString folder = m_dir.filePath(QStringLiteral("not-yet"));
-    const QString path = folder + QStringLiteral("/out.pdf");
+    const QString folder = m_dir.filePath(u"not-yet"_s);
+    const QString path = folder + u"/out.pdf"_s;
     platform::PdfPrinter printer(path);
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        const auto error = testing::errorOf([&] {
-            printer.print({T(QStringLiteral("x")), EndOfLine});
-        });
+        const auto error = testing::errorOf([&] { printer.print({T(u"x"_s), EndOfLine}); });
         QVERIFY(error);
         QCOMPARE(error->kind(), platform::ErrorKind::PrinterFailure);
         QVERIFY(error->message().contains(u"could not be started"));
@@ -600,11 +582,11 @@ void TestPrinter::unopenableFileFails()
     }
 
     QVERIFY(QDir().mkpath(folder));
-    printer.print({T(QStringLiteral("works")), EndOfLine});
+    printer.print({T(u"works"_s), EndOfLine});
     printer.endDoc();
     const PdfText text = readPdf(path);
     QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
-    QCOMPARE(textsOf(text.words), QStringList{QStringLiteral("works")});
+    QCOMPARE(textsOf(text.words), QStringList{u"works"_s});
 }
 
 int main(int argc, char *argv[])

@@ -5,7 +5,6 @@
 #include "TestSupport.h"
 
 #include "platform/services/PainterPrinter.h"
-#include "student_window/frmStudent.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -23,6 +22,8 @@
 
 #include <pwd.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -45,8 +46,7 @@ Run run(const QString &program, const QStringList &arguments)
 QStringList jobs(const QString &queue, const char *which)
 {
     QStringList ids;
-    const Run lpstat = run(QStringLiteral("lpstat"), {QStringLiteral("-W"), QLatin1String(which),
-                                                      QStringLiteral("-o"), queue});
+    const Run lpstat = run(u"lpstat"_s, {u"-W"_s, QLatin1String(which), u"-o"_s, queue});
     for (const QString &line : lpstat.out.split(u'\n', Qt::SkipEmptyParts))
         ids.append(line.section(u' ', 0, 0, QString::SectionSkipEmpty));
     return ids;
@@ -55,11 +55,11 @@ QStringList jobs(const QString &queue, const char *which)
 // Where CUPS-PDF puts a job of this user: its Out directory, ${HOME} being the user's home.
 QStringList outputDirectories()
 {
-    QString out = QStringLiteral("${HOME}/PDF");
-    QString anonymous = QStringLiteral("/var/spool/cups-pdf/ANONYMOUS");
-    QFile config(QStringLiteral("/etc/cups/cups-pdf.conf"));
+    QString out = u"${HOME}/PDF"_s;
+    QString anonymous = u"/var/spool/cups-pdf/ANONYMOUS"_s;
+    QFile config(u"/etc/cups/cups-pdf.conf"_s);
     if (config.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        const QRegularExpression setting(QStringLiteral("^\\s*(Out|AnonDirName)\\s+(\\S+)"));
+        const QRegularExpression setting(u"^\\s*(Out|AnonDirName)\\s+(\\S+)"_s);
         for (const QString &line : QString::fromLocal8Bit(config.readAll()).split(u'\n')) {
             const auto match = setting.match(line);
             if (match.hasMatch())
@@ -68,7 +68,7 @@ QStringList outputDirectories()
     }
     const passwd *user = getpwuid(getuid());
     const QString home = user ? QString::fromLocal8Bit(user->pw_dir) : QDir::homePath();
-    return {out.replace(QStringLiteral("${HOME}"), home), anonymous};
+    return {out.replace(u"${HOME}"_s, home), anonymous};
 }
 
 // The newest PDF written to one of the directories since the given time.
@@ -77,7 +77,7 @@ QString newestPdfSince(const QStringList &directories, const QDateTime &since)
     QString newest;
     QDateTime newestTime = since;
     for (const QString &directory : directories) {
-        QDirIterator it(directory, {QStringLiteral("*.pdf")}, QDir::Files);
+        QDirIterator it(directory, {u"*.pdf"_s}, QDir::Files);
         while (it.hasNext()) {
             const QFileInfo file(it.next());
             if (file.lastModified() >= newestTime && file.size() > 0) {
@@ -111,7 +111,7 @@ void TestRealPrinter::studentReportOnTheDefaultPrinter()
         QSKIP("No default printer (cupsd not running, or no default queue); run "
               "scripts/setup-cups.sh as root to set up a CUPS-PDF queue as the default");
     const QString queue = printer.printerName();
-    const Run device = run(QStringLiteral("lpstat"), {QStringLiteral("-v"), queue});
+    const Run device = run(u"lpstat"_s, {u"-v"_s, queue});
     if (!device.out.contains(u"cups-pdf:/"))
         QSKIP(qPrintable(QStringLiteral("The default printer \"%1\" is not a CUPS-PDF queue (%2); "
                                         "this test prints only to CUPS-PDF so that no paper is "
@@ -124,16 +124,15 @@ void TestRealPrinter::studentReportOnTheDefaultPrinter()
 
     testing::Services services;
     services.usePrinter(std::make_unique<platform::SystemPrinter>());
-    platform::ListBox lstStudent(nullptr, QStringLiteral("lstStudent"), QRect(),
-                                 platform::Sorting::Sorted);
+    platform::ListBox lstStudent(nullptr, u"lstStudent"_s, QRect(), platform::Sorting::Sorted);
     frmStudent form(lstStudent);
     form.Load();
     form.setAction(StudentAction::Add);
     form.Show(platform::ShowMode::Modeless);
-    form.txtName->setText(QStringLiteral("Ada Lovelace"));
-    form.txtUnits->setText(QStringLiteral("120"));
+    form.txtName->setText(u"Ada Lovelace"_s);
+    form.txtUnits->setText(u"120"_s);
     form.lstMajor->setListIndex(2);
-    form.cboSchool->setText(QStringLiteral("Highland"));
+    form.cboSchool->setText(u"Highland"_s);
     form.optLevel[2].setValue(true);
     form.chkDeans->setValue(1);
     form.mnuPrintStudent->trigger();
@@ -153,45 +152,39 @@ void TestRealPrinter::studentReportOnTheDefaultPrinter()
                                                         "completed: %2")
                                              .arg(queue, jobs(queue, "not-completed").join(u' '))),
                               120000);
-    QVERIFY(
-        !run(QStringLiteral("lpstat"), {QStringLiteral("-p"), queue}).out.contains(u"disabled"));
+    QVERIFY(!run(u"lpstat"_s, {u"-p"_s, queue}).out.contains(u"disabled"));
 
     const QStringList directories = outputDirectories();
     QString pdf;
-    QTRY_VERIFY2_WITH_TIMEOUT(
-        !(pdf = newestPdfSince(directories, start)).isEmpty(),
-        qPrintable(
-            QStringLiteral("no PDF arrived in %1").arg(directories.join(QStringLiteral(", ")))),
-        60000);
+    QTRY_VERIFY2_WITH_TIMEOUT(!(pdf = newestPdfSince(directories, start)).isEmpty(),
+                              qPrintable(u"no PDF arrived in %1"_s.arg(directories.join(u", "_s))),
+                              60000);
     // Kept when the test fails, to be looked at.
     const auto removePdf = qScopeGuard([&] {
         if (!QTest::currentTestFailed())
             QFile::remove(pdf);
     });
 
-    const Run info = run(QStringLiteral("pdfinfo"), {pdf});
+    const Run info = run(u"pdfinfo"_s, {pdf});
     QVERIFY2(info.ok, qPrintable(pdf));
-    const auto pages = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                          QRegularExpression::MultilineOption)
-                           .match(info.out);
+    const auto pages =
+        QRegularExpression(u"^Pages:\\s+(\\d+)$"_s, QRegularExpression::MultilineOption)
+            .match(info.out);
     QVERIFY2(pages.hasMatch(), qPrintable(info.out));
     QCOMPARE(pages.captured(1).toInt(), 1);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString prefix = dir.filePath(QStringLiteral("page"));
-    QVERIFY(run(QStringLiteral("pdftoppm"),
-                {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("50"),
-                 QStringLiteral("-singlefile"), pdf, prefix})
-                .ok);
-    const QImage page(prefix + QStringLiteral(".png"));
+    const QString prefix = dir.filePath(u"page"_s);
+    QVERIFY(run(u"pdftoppm"_s, {u"-png"_s, u"-r"_s, u"50"_s, u"-singlefile"_s, pdf, prefix}).ok);
+    const QImage page(prefix + u".png"_s);
     QVERIFY(!page.isNull());
     int inked = 0;
     for (int y = 0; y < page.height(); ++y)
         for (int x = 0; x < page.width(); ++x)
             inked += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
     // Seven lines of text leave a few hundred dark pixels even at 50 dpi.
-    QVERIFY2(inked > 100, qPrintable(QStringLiteral("only %1 dark pixels").arg(inked)));
+    QVERIFY2(inked > 100, qPrintable(u"only %1 dark pixels"_s.arg(inked)));
 }
 
 QTEST_MAIN(TestRealPrinter)

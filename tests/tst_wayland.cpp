@@ -6,10 +6,6 @@
 
 #include "ProgramFixture.h"
 
-#include "about/frmAbout.h"
-#include "app/frmMain.h"
-#include "student_window/frmStudent.h"
-
 #include <QtTest>
 #include <QWindow>
 
