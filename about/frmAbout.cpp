@@ -4,8 +4,26 @@
 #include "platform/forms/defaultFont.h"
 
 #include <QIcon>
+#include <QPixmapCache>
 
 using namespace platform;
+
+namespace {
+
+// The 32x32 image of the books icon, kept under one key of Qt's pixmap cache: an icon made for
+// every About box would add a cache entry each time, and its key outlives the entry.
+QPixmap booksPicture()
+{
+    const QString key = QStringLiteral("frmAbout/books");
+    QPixmap picture;
+    if (!QPixmapCache::find(key, &picture)) {
+        picture = QIcon(QStringLiteral(":/about/books.ico")).pixmap(QSize(32, 32));
+        QPixmapCache::insert(key, picture);
+    }
+    return picture;
+}
+
+} // namespace
 
 frmAbout::frmAbout()
     : Form({QStringLiteral("About ") + application::title(), 4470, 3405, BorderStyle::SizableTool,
@@ -20,8 +38,8 @@ frmAbout::frmAbout()
     Label1->setFont(defaultFont(9.75));
 
     imgBooks = new Image(area, QStringLiteral("imgBooks"), twipsRect(2520, 1080, 1200, 720));
-    // The 32x32 image of the icon, drawn stretched to the control.
-    imgBooks->setPicture(QIcon(QStringLiteral(":/about/books.ico")).pixmap(QSize(32, 32)));
+    // Drawn stretched to the control.
+    imgBooks->setPicture(booksPicture());
     // A screen reader names a picture by what it shows.
     imgBooks->setAccessibleName(QStringLiteral("Books"));
 

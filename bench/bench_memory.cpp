@@ -11,11 +11,10 @@
 #include "app/frmMain.h"
 #include "platform/services/PainterPrinter.h"
 #include "student_window/frmStudent.h"
-#include <TestSupport.h>
+#include "TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QPixmapCache>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -143,9 +142,8 @@ public:
         m_services.usePrinter(std::make_unique<platform::PdfPrinter>(
             m_directory.filePath(QStringLiteral("cycle.pdf"))));
         std::printf("Memory over a steady cycle: add, display with both reports printed (PDF "
-                    "back end), remove, About box; %d students listed (offscreen); Qt's pixmap "
-                    "cache limited to %d KiB\n",
-                    students, QPixmapCache::cacheLimit());
+                    "back end), remove, About box; %d students listed (offscreen)\n",
+                    students);
         m_program = std::make_unique<Program>(m_services);
     }
 
@@ -223,10 +221,6 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Student Information"));
     QApplication::setQuitOnLastWindowClosed(false);
     platform::installDefaultFont();
-    // Each About box built takes a new entry in Qt's pixmap cache (a new icon each time): 10 MiB
-    // of them before the cache's limit is reached, which the warm-up would have to outlast.
-    // Bounded by design, not a leak; a small limit fills during the warm-up.
-    QPixmapCache::setCacheLimit(256);
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 3000;
     const int students = argc > 2 ? std::atoi(argv[2]) : 150;
     if (cycles <= WarmUpCycles)
