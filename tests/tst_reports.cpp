@@ -1,6 +1,7 @@
 // The student report and the school list, driven from the student window's Print menu:
 // what the printer gets, item by item, and how it lands on paper.
 
+#include "support/PdfText.h"
 #include "TestSupport.h"
 
 #include "platform/controls/CheckBox.h"
@@ -21,17 +22,22 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <QXmlStreamReader>
 
 #include <cmath>
 #include <optional>
 
 using platform::PrintItem;
 using platform::PrintStatement;
+using testing::linesOf;
+using testing::PdfText;
+using testing::readPdf;
+using testing::Ruler;
+using testing::rulerOf;
+using testing::textsOf;
+using testing::Zeros;
 
 namespace platform {
 
@@ -225,66 +231,6 @@ private:
     int m_failAt;
     int m_printed = 0;
     int &m_ended;
-};
-
-// Reading a PDF's words back.
-
-struct PdfWord
-{
-    QString text;
-    QRectF box; // points from the page's top-left corner
-};
-
-// Lines of words, top to bottom, or an error message.
-std::pair<QList<QList<PdfWord>>, QString> pdfLines(const QString &path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-bbox"), path, QStringLiteral("-")});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {{},
-                QStringLiteral("pdftotext -bbox %1 failed: %2")
-                    .arg(path, QString::fromLocal8Bit(process.readAllStandardError()))};
-    QList<QList<PdfWord>> lines;
-    QXmlStreamReader xml(process.readAllStandardOutput());
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word")
-            continue;
-        const auto attributes = xml.attributes();
-        const auto number = [&](const char *name) {
-            return attributes.value(QLatin1String(name)).toDouble();
-        };
-        const PdfWord word{QString(), QRectF(QPointF(number("xMin"), number("yMin")),
-                                             QPointF(number("xMax"), number("yMax")))};
-        // pdftotext writes the words of a page top to bottom, left to right.
-        if (lines.isEmpty() || std::abs(lines.last().first().box.top() - word.box.top()) > 1.0)
-            lines.append(QList<PdfWord>{});
-        lines.last().append(word);
-        lines.last().last().text = xml.readElementText();
-    }
-    return {lines, xml.hasError() ? xml.errorString() : QString()};
-}
-
-QString lineText(const QList<PdfWord> &line)
-{
-    QStringList texts;
-    for (const PdfWord &word : line)
-        texts.append(word.text);
-    return texts.join(u' ');
-}
-
-// Margin and column width, measured on a line of ten zeros printed at the left margin.
-struct Ruler
-{
-    qreal margin = 0;
-    qreal column = 0;
-    qreal x(qreal columns) const { return margin + columns * column; }
-    qreal zone() const { return 14 * column; }
-    // Start of the n-th zone after the position x.
-    qreal zoneAfter(qreal position, int n = 1) const
-    {
-        return margin + (std::floor((position - margin) / zone()) + n) * zone();
-    }
 };
 
 } // namespace
@@ -742,13 +688,13 @@ void TestReports::schoolListInEveryMode()
 
 std::optional<Ruler> TestReports::measureRuler(const QString &path)
 {
-    platform::Print({T(QStringLiteral("0000000000")), EndOfLine});
+    platform::Print({T(Zeros), EndOfLine});
     platform::EndDoc();
-    const auto [lines, error] = pdfLines(path);
-    if (!error.isEmpty() || lines.size() != 1 || lines[0].size() != 1)
+    const PdfText pdf = readPdf(path);
+    const auto lines = linesOf(pdf);
+    if (!pdf.error.isEmpty() || lines.size() != 1 || lines[0].size() != 1)
         return std::nullopt;
-    const QRectF box = lines[0][0].box;
-    return Ruler{box.left(), box.width() / 10};
+    return rulerOf(lines);
 }
 
 void TestReports::studentReportOnPaper()
@@ -765,10 +711,11 @@ void TestReports::studentReportOnPaper()
     window.form.mnuPrintStudent->trigger();
     QVERIFY(m_services->errors.empty());
 
-    const auto [lines, error] = pdfLines(path);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const PdfText pdf = readPdf(path);
+    QVERIFY2(pdf.error.isEmpty(), qPrintable(pdf.error));
+    const auto lines = linesOf(pdf);
     QCOMPARE(lines.size(), 7);
-    QCOMPARE(lineText(lines[0]), QStringLiteral("Student Information"));
+    QCOMPARE(textsOf(lines[0]).join(u' '), QStringLiteral("Student Information"));
     QVERIFY(std::abs(lines[0].first().box.left() - ruler->x(28)) < 0.3);
 
     struct Labelled
@@ -789,8 +736,8 @@ void TestReports::studentReportOnPaper()
         const auto &line = lines[i + 1];
         const Labelled &row = expected[i];
         const qsizetype labelWords = row.label.count(u' ') + 1;
-        QCOMPARE(lineText(line.first(labelWords)), row.label);
-        QCOMPARE(lineText(line.sliced(labelWords)), row.value);
+        QCOMPARE(textsOf(line.first(labelWords)).join(u' '), row.label);
+        QCOMPARE(textsOf(line.sliced(labelWords)).join(u' '), row.value);
         const qreal labelStart = line.first().box.left();
         const qreal labelEnd = line[labelWords - 1].box.right();
         const qreal valueStart = line[labelWords].box.left();
@@ -827,11 +774,12 @@ void TestReports::schoolListOnPaper()
     window.form.mnuPrintSchools->trigger();
     QVERIFY(m_services->errors.empty());
 
-    const auto [lines, error] = pdfLines(path);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const PdfText pdf = readPdf(path);
+    QVERIFY2(pdf.error.isEmpty(), qPrintable(pdf.error));
+    const auto lines = linesOf(pdf);
     QStringList texts;
     for (const auto &line : lines)
-        texts.append(lineText(line));
+        texts.append(textsOf(line).join(u' '));
     QCOMPARE(texts,
              QStringList({QStringLiteral("Margaret Ellis"), QStringLiteral("School List:")}) +
                  DesignedSchools);
