@@ -12,7 +12,8 @@ PdfText readPdf(const QString &path)
 {
     PdfText result;
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-bbox"), path, QStringLiteral("-")});
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         result.error = QStringLiteral("pdftotext -bbox %1 failed: %2 %3")
