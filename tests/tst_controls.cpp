@@ -27,6 +27,7 @@
 
 using namespace platform;
 using namespace Qt::StringLiterals;
+using testing::entries;
 
 namespace {
 
@@ -92,22 +93,10 @@ protected:
     void Form_Unload(int &) override { ++unloads; }
 };
 
-QStringList entries(const ListBox &list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.ListCount(); ++i)
-        texts << list.List(i);
-    return texts;
-}
-
 ErrorKind kindOf(const std::function<void()> &operation)
 {
-    try {
-        operation();
-    } catch (const RuntimeError &error) {
-        return error.kind();
-    }
-    return ErrorKind(-1);
+    const auto error = testing::errorOf(operation);
+    return error ? error->kind() : ErrorKind(-1);
 }
 
 } // namespace

@@ -1162,9 +1162,7 @@ void Walk::printSchools(frmStudent &w)
         }
         afterHeading = afterHeading || printedValue({statement}, QStringLiteral("School List:"));
     }
-    QStringList listed;
-    for (int i = 0; i < w.cboSchool->ListCount(); ++i)
-        listed << w.cboSchool->List(i);
+    const QStringList listed = testing::entries(*w.cboSchool);
     check(printed == listed, QStringLiteral("the school list printed [%1] for [%2]")
                                  .arg(printed.join(u'|'), listed.join(u'|')));
 }

@@ -192,13 +192,7 @@ public:
         return QStringLiteral(" %1").arg(lstStudent.ItemData(newest));
     }
 
-    QStringList schools() const
-    {
-        QStringList texts;
-        for (int i = 0; i < form.cboSchool->ListCount(); ++i)
-            texts.append(form.cboSchool->List(i));
-        return texts;
-    }
+    QStringList schools() const { return testing::entries(*form.cboSchool); }
 
     platform::ListBox lstStudent{nullptr, QStringLiteral("lstStudent"), QRect(),
                                  platform::Sorting::Sorted};
