@@ -43,13 +43,13 @@ QStringList printedTexts(const QList<PrintStatement> &document)
 
 } // namespace
 
-class TestKeyboard : public QObject
+class TestKeyboard : public testing::ProgramTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // A user starts typing once the main window is active.
     void init();
-    void cleanup();
 
     void wholeSessionByKeyboard();
     void studentWindowAccessKeys_data();
@@ -61,12 +61,6 @@ private Q_SLOTS:
     void exitFromTheFileMenu();
 
 private:
-    frmMain &main() { return m_program->main(); }
-    ListBox &list() { return m_program->list(); }
-    frmStudent *student() { return m_program->student(); }
-    frmAbout *about() { return m_program->about(); }
-    std::shared_ptr<CStudent> record(int code) { return m_program->record(code); }
-
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void type(const QString &text);
     QString focusName() const { return describe(QApplication::focusWidget()); }
@@ -80,7 +74,6 @@ private:
     void whileStudentShown(const std::function<void()> &openKeys,
                            const std::function<void(frmStudent &)> &inside);
 
-    std::unique_ptr<testing::Program> m_program;
     // What went wrong inside a modal window, where a failed check cannot end the test (keys
     // with no window to go to, waits that never ended); checked again once it is gone.
     QStringList m_problems;
@@ -91,12 +84,6 @@ void TestKeyboard::init()
     m_problems.clear();
     m_program = std::make_unique<testing::Program>();
     QVERIFY(QTest::qWaitForWindowActive(&main(), testing::WaitLimitMs));
-}
-
-void TestKeyboard::cleanup()
-{
-    m_program.reset();
-    QCOMPARE(testing::visibleTopLevelCount(), 0);
 }
 
 void TestKeyboard::press(Qt::Key key, Qt::KeyboardModifiers modifiers)

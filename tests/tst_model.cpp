@@ -1361,7 +1361,7 @@ enum class Moment {
 
 Q_DECLARE_METATYPE(Moment)
 
-class TestModel : public QObject
+class TestModel : public testing::ProgramTest
 {
     Q_OBJECT
 
@@ -1370,7 +1370,6 @@ public:
 
 private Q_SLOTS:
     void init();
-    void cleanup();
 
     void randomWalk();
     void codesRunOut();
@@ -1380,16 +1379,11 @@ private Q_SLOTS:
     void closeBoxAtAnyMoment();
 
 private:
-    frmMain &main() { return m_program->main(); }
-    ListBox &list() { return *main().lstStudent; }
-    frmStudent *student() { return m_program->student(); }
     // Opens the student window with a main-window button and runs inside while it is shown.
     bool withStudent(QPushButton *button, const std::function<void(frmStudent &)> &inside);
     bool withAbout(const std::function<void(frmAbout &)> &inside);
     // Adds a student through the main window, every field filled in.
     void add(const QString &name, const QString &units = QStringLiteral("8"));
-
-    std::unique_ptr<testing::Program> m_program;
 };
 
 TestModel::TestModel()
@@ -1404,12 +1398,6 @@ TestModel::TestModel()
 void TestModel::init()
 {
     m_program = std::make_unique<testing::Program>();
-}
-
-void TestModel::cleanup()
-{
-    m_program.reset();
-    QCOMPARE(testing::visibleTopLevelCount(), 0);
 }
 
 bool TestModel::withStudent(QPushButton *button, const std::function<void(frmStudent &)> &inside)

@@ -50,14 +50,11 @@ QSet<QRgb> colours(const QImage &image)
 
 } // namespace
 
-class TestWindows : public QObject
+class TestWindows : public testing::ProgramTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-
     void firstAddGetsCodeOne();
     void unitsAreRounded_data();
     void unitsAreRounded();
@@ -89,30 +86,12 @@ private Q_SLOTS:
     void layoutMatchesTheDesign();
 
 private:
-    frmMain &main() { return m_program->main(); }
-    ListBox &list() { return m_program->list(); }
-    frmStudent *student() { return m_program->student(); }
     // Opens the student window with opener and runs inside while it is shown modally.
     void whileStudentShown(const std::function<void()> &opener,
                            const std::function<void(frmStudent &)> &inside);
     void add(const Entry &entry);
     void selectByData(int data);
-    std::shared_ptr<CStudent> record(int code) { return m_program->record(code); }
-
-    std::unique_ptr<testing::Program> m_program;
 };
-
-void TestWindows::init()
-{
-    m_program = std::make_unique<testing::Program>();
-    QVERIFY(QTest::qWaitForWindowExposed(&main(), testing::WaitLimitMs));
-}
-
-void TestWindows::cleanup()
-{
-    m_program.reset();
-    QCOMPARE(testing::visibleTopLevelCount(), 0);
-}
 
 void TestWindows::whileStudentShown(const std::function<void()> &opener,
                                     const std::function<void(frmStudent &)> &inside)
