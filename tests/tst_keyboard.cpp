@@ -25,7 +25,7 @@ namespace {
 
 QString describe(QWidget *widget)
 {
-    return widget ? widget->objectName() : QStringLiteral("(none)");
+    return widget ? widget->objectName() : u"(none)"_s;
 }
 
 // The texts of one printed document, in order.
@@ -90,8 +90,8 @@ void TestKeyboard::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
     QWindow *window = QGuiApplication::focusWindow();
     if (!window) {
-        problem(QStringLiteral("no window has the keyboard focus for %1")
-                    .arg(QKeySequence(modifiers | key).toString()));
+        problem(u"no window has the keyboard focus for %1"_s.arg(
+            QKeySequence(modifiers | key).toString()));
         return;
     }
     QTest::keyClick(window, key, modifiers);
@@ -102,7 +102,7 @@ void TestKeyboard::type(const QString &text)
     for (const QChar c : text) {
         QWindow *window = QGuiApplication::focusWindow();
         if (!window) {
-            problem(QStringLiteral("no window has the keyboard focus to type %1").arg(text));
+            problem(u"no window has the keyboard focus to type %1"_s.arg(text));
             return;
         }
         const char16_t upper = c.toUpper().unicode();
@@ -253,7 +253,7 @@ void TestKeyboard::wholeSessionByKeyboard()
                               press(Qt::Key_P, Qt::AltModifier);
                               QMenu *menu =
                                   qobject_cast<QMenu *>(QApplication::activePopupWidget());
-                              menus << (menu ? menu->objectName() : QStringLiteral("(no menu)"));
+                              menus << (menu ? menu->objectName() : u"(no menu)"_s);
                               press(Qt::Key(item.toUpper().unicode()));
                           }
                           press(Qt::Key_C, Qt::AltModifier);
@@ -307,7 +307,7 @@ void TestKeyboard::wholeSessionByKeyboard()
                [&] {
                    press(Qt::Key_H, Qt::AltModifier);
                    QMenu *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-                   helpMenu = menu ? menu->objectName() : QStringLiteral("(no menu)");
+                   helpMenu = menu ? menu->objectName() : u"(no menu)"_s;
                    press(Qt::Key_A);
                },
                [&](Form &box) {
