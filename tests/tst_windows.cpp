@@ -528,7 +528,7 @@ void TestWindows::aboutBoxOpensAndCloses()
             // An access key presses the button with a short animation.
             closedByKey = testing::waitFor([&box] { return !box.isVisible(); });
         }));
-        QVERIFY2(closedByKey, qPrintable(QStringLiteral("key %1 left the box open").arg(round)));
+        QVERIFY2(closedByKey, qPrintable(u"key %1 left the box open"_s.arg(round)));
         QVERIFY(!m_program->forms->frmAbout->isVisible());
         QVERIFY(m_program->forms->frmAbout.isLoaded());
         // The next round starts where a user would: back in the main window.
