@@ -25,6 +25,15 @@ template <typename T> T *child(QWidget *root, const QString &name)
     return root ? root->findChild<T *>(name) : nullptr;
 }
 
+// The texts of a list or combo box, top to bottom.
+template <typename Control> QStringList entries(const Control &control)
+{
+    QStringList texts;
+    for (int i = 0; i < control.ListCount(); ++i)
+        texts << control.List(i);
+    return texts;
+}
+
 } // namespace testing
 
 // Like QTEST_MAIN, with the program's default font, so captions are measured as users see them.

@@ -126,14 +126,11 @@ bool openMenu(Form &form, QMenu *menu)
 
 Q_DECLARE_METATYPE(QAccessible::Role)
 
-class TestAccessibility : public QObject
+class TestAccessibility : public testing::ProgramTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-
     void windowsAreNamedByCaption_data();
     void windowsAreNamedByCaption();
     void everyFocusableControlIsNamed_data();
@@ -149,7 +146,6 @@ private Q_SLOTS:
     void nothingActsBehindAModalWindow();
 
 private:
-    frmMain &main() { return m_program->main(); }
     // Runs inside with the window shown: the main window, the student window in add mode
     // ("frmStudent"), in display or remove mode for a student added first ("frmStudent D",
     // "frmStudent R") or the About box.
@@ -157,21 +153,7 @@ private:
     // What the program has done that a user could see: messages, printed documents, an end,
     // and what the windows' controls hold.
     QString observed();
-
-    std::unique_ptr<testing::Program> m_program;
 };
-
-void TestAccessibility::init()
-{
-    m_program = std::make_unique<testing::Program>();
-    QVERIFY(QTest::qWaitForWindowExposed(&main(), testing::WaitLimitMs));
-}
-
-void TestAccessibility::cleanup()
-{
-    m_program.reset();
-    QCOMPARE(testing::visibleTopLevelCount(), 0);
-}
 
 void TestAccessibility::inWindow(const QString &window, const std::function<void(Form &)> &inside)
 {

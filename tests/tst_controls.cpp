@@ -27,6 +27,7 @@
 
 using namespace platform;
 using namespace Qt::StringLiterals;
+using testing::entries;
 
 namespace {
 
@@ -37,8 +38,7 @@ struct ThreeOptions
     {
         parent.resize(200, 120);
         for (int i = 0; i < 3; ++i)
-            options.add(&parent, QStringLiteral("Option &%1").arg(QChar(u'A' + i)),
-                        QRect(0, i * 30, 150, 25));
+            options.add(&parent, u"Option &%1"_s.arg(QChar(u'A' + i)), QRect(0, i * 30, 150, 25));
         options.setClickHandler([this](std::int16_t index) { clicks << index; });
         parent.show();
     }
@@ -55,15 +55,13 @@ class ProbeForm : public Form
 public:
     explicit ProbeForm(BorderStyle border = BorderStyle::FixedDialog,
                        CloseAction close = CloseAction::Unload)
-        : Form({QStringLiteral("Probe"), 4000, 3000, border, close})
+        : Form({u"Probe"_s, 4000, 3000, border, close})
     {
-        text = new TextBox(client(), QStringLiteral("text"), twipsRect(0, 0, 1500, 300));
-        other = new CommandButton(client(), QStringLiteral("other"), QStringLiteral("&Other"),
-                                  twipsRect(0, 600, 1200, 400));
-        ok = new CommandButton(client(), QStringLiteral("ok"), QStringLiteral("&OK"),
-                               twipsRect(1500, 600, 1200, 400));
-        label = new Label(client(), QStringLiteral("label"), QStringLiteral("&Name"),
-                          twipsRect(0, 1200, 800, 255), Qt::AlignLeft, text);
+        text = new TextBox(client(), u"text"_s, twipsRect(0, 0, 1500, 300));
+        other = new CommandButton(client(), u"other"_s, u"&Other"_s, twipsRect(0, 600, 1200, 400));
+        ok = new CommandButton(client(), u"ok"_s, u"&OK"_s, twipsRect(1500, 600, 1200, 400));
+        label = new Label(client(), u"label"_s, u"&Name"_s, twipsRect(0, 1200, 800, 255),
+                          Qt::AlignLeft, text);
         setTabOrder({other, text, ok, label});
         setDefaultButton(ok);
         onClick(ok, [this] { ++okClicks; });
@@ -92,22 +90,10 @@ protected:
     void Form_Unload(int &) override { ++unloads; }
 };
 
-QStringList entries(const ListBox &list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.ListCount(); ++i)
-        texts << list.List(i);
-    return texts;
-}
-
 ErrorKind kindOf(const std::function<void()> &operation)
 {
-    try {
-        operation();
-    } catch (const RuntimeError &error) {
-        return error.kind();
-    }
-    return ErrorKind(-1);
+    const auto error = testing::errorOf(operation);
+    return error ? error->kind() : ErrorKind(-1);
 }
 
 } // namespace
@@ -181,7 +167,7 @@ void TestControls::sortedInsertion()
     QFETCH(int, lastNewIndex);
 
     QWidget parent;
-    ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
+    ListBox list(&parent, u"list"_s, QRect(0, 0, 100, 100), Sorting::Sorted);
     for (const QString &name : added)
         list.AddItem(name);
     QCOMPARE(entries(list), expected);
@@ -192,7 +178,7 @@ void TestControls::sortedInsertion()
 void TestControls::unsortedKeepsOrder()
 {
     QWidget parent;
-    ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Unsorted);
+    ListBox list(&parent, u"list"_s, QRect(0, 0, 100, 100), Sorting::Unsorted);
     for (const QString &name : {u"b"_s, u"a"_s, u"c"_s})
         list.AddItem(name);
     QCOMPARE(entries(list), (QStringList{u"b"_s, u"a"_s, u"c"_s}));
@@ -202,7 +188,7 @@ void TestControls::unsortedKeepsOrder()
 void TestControls::itemDataFollowsItsEntry()
 {
     QWidget parent;
-    ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
+    ListBox list(&parent, u"list"_s, QRect(0, 0, 100, 100), Sorting::Sorted);
     const QList<std::pair<QString, std::int32_t>> people{
         {u"Mia"_s, 1}, {u"Abe"_s, 2}, {u"Zed"_s, 3}, {u"Kim"_s, -7}, {u"Abe"_s, 2147483647}};
     for (const auto &[name, data] : people) {
@@ -226,7 +212,7 @@ void TestControls::itemDataFollowsItsEntry()
 void TestControls::selectionRules()
 {
     QWidget parent;
-    ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
+    ListBox list(&parent, u"list"_s, QRect(0, 0, 100, 100), Sorting::Sorted);
     QCOMPARE(list.ListIndex(), -1);
     QCOMPARE(list.Text(), QString());
     for (const QString &name : {u"a"_s, u"b"_s, u"c"_s})
@@ -250,7 +236,7 @@ void TestControls::selectionRules()
 void TestControls::badPositionsFail()
 {
     QWidget parent;
-    ListBox list(&parent, QStringLiteral("list"), QRect(0, 0, 100, 100), Sorting::Sorted);
+    ListBox list(&parent, u"list"_s, QRect(0, 0, 100, 100), Sorting::Sorted);
     list.AddItem(u"only"_s);
     QCOMPARE(kindOf([&] { list.RemoveItem(-1); }), ErrorKind::InvalidArgument);
     QCOMPARE(kindOf([&] { list.RemoveItem(1); }), ErrorKind::InvalidArgument);
@@ -268,7 +254,7 @@ void TestControls::listKeysAndScreenReader()
     parent.resize(200, 200);
     ListBox list(&parent, u"list"_s, QRect(0, 0, 120, 60), Sorting::Sorted);
     for (int i = 0; i < 30; ++i)
-        list.AddItem(QStringLiteral("Entry %1").arg(i, 2, 10, QLatin1Char('0')));
+        list.AddItem(u"Entry %1"_s.arg(i, 2, 10, QLatin1Char('0')));
     list.AddItem(u"Zoe"_s);
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent, testing::WaitLimitMs));
@@ -321,7 +307,7 @@ void TestControls::optionArray()
     QWidget parent;
     OptionArray options(u"optLevel"_s);
     for (int i = 0; i < 4; ++i)
-        options.add(&parent, QStringLiteral("Option %1").arg(i), QRect(0, i * 20, 100, 20));
+        options.add(&parent, u"Option %1"_s.arg(i), QRect(0, i * 20, 100, 20));
     QList<int> clicks;
     options.setClickHandler([&](std::int16_t index) { clicks << index; });
     QCOMPARE(options[2].objectName(), u"optLevel_2"_s);
@@ -826,8 +812,7 @@ void TestControls::longCaptionWrapsInsideButton()
         button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
     const QRect needed = button.fontMetrics().boundingRect(
         area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button.text());
-    QVERIFY2(area.contains(needed), qPrintable(QStringLiteral("needs %1x%2 in %3x%4")
-                                                   .arg(needed.width())
+    QVERIFY2(area.contains(needed), qPrintable(u"needs %1x%2 in %3x%4"_s.arg(needed.width())
                                                    .arg(needed.height())
                                                    .arg(area.width())
                                                    .arg(area.height())));
@@ -851,10 +836,8 @@ void TestControls::longCaptionWrapsInsideButton()
     QVERIFY2(top >= 0, "no caption painted");
     const qreal lineHeight = button.fontMetrics().height() * ratio;
     QVERIFY2(bottom - top + 1 > 1.5 * lineHeight,
-             qPrintable(QStringLiteral("text rows %1 to %2, one line is %3 high")
-                            .arg(top)
-                            .arg(bottom)
-                            .arg(lineHeight)));
+             qPrintable(u"text rows %1 to %2, one line is %3 high"_s.arg(top).arg(bottom).arg(
+                 lineHeight)));
     QVERIFY(!touchesEdge);
 }
 

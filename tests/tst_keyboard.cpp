@@ -25,7 +25,7 @@ namespace {
 
 QString describe(QWidget *widget)
 {
-    return widget ? widget->objectName() : QStringLiteral("(none)");
+    return widget ? widget->objectName() : u"(none)"_s;
 }
 
 // The texts of one printed document, in order.
@@ -43,13 +43,13 @@ QStringList printedTexts(const QList<PrintStatement> &document)
 
 } // namespace
 
-class TestKeyboard : public QObject
+class TestKeyboard : public testing::ProgramTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // A user starts typing once the main window is active.
     void init();
-    void cleanup();
 
     void wholeSessionByKeyboard();
     void studentWindowAccessKeys_data();
@@ -61,12 +61,6 @@ private Q_SLOTS:
     void exitFromTheFileMenu();
 
 private:
-    frmMain &main() { return m_program->main(); }
-    ListBox &list() { return m_program->list(); }
-    frmStudent *student() { return m_program->student(); }
-    frmAbout *about() { return m_program->about(); }
-    std::shared_ptr<CStudent> record(int code) { return m_program->record(code); }
-
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void type(const QString &text);
     QString focusName() const { return describe(QApplication::focusWidget()); }
@@ -80,7 +74,6 @@ private:
     void whileStudentShown(const std::function<void()> &openKeys,
                            const std::function<void(frmStudent &)> &inside);
 
-    std::unique_ptr<testing::Program> m_program;
     // What went wrong inside a modal window, where a failed check cannot end the test (keys
     // with no window to go to, waits that never ended); checked again once it is gone.
     QStringList m_problems;
@@ -93,18 +86,12 @@ void TestKeyboard::init()
     QVERIFY(QTest::qWaitForWindowActive(&main(), testing::WaitLimitMs));
 }
 
-void TestKeyboard::cleanup()
-{
-    m_program.reset();
-    QCOMPARE(testing::visibleTopLevelCount(), 0);
-}
-
 void TestKeyboard::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
     QWindow *window = QGuiApplication::focusWindow();
     if (!window) {
-        problem(QStringLiteral("no window has the keyboard focus for %1")
-                    .arg(QKeySequence(modifiers | key).toString()));
+        problem(u"no window has the keyboard focus for %1"_s.arg(
+            QKeySequence(modifiers | key).toString()));
         return;
     }
     QTest::keyClick(window, key, modifiers);
@@ -115,7 +102,7 @@ void TestKeyboard::type(const QString &text)
     for (const QChar c : text) {
         QWindow *window = QGuiApplication::focusWindow();
         if (!window) {
-            problem(QStringLiteral("no window has the keyboard focus to type %1").arg(text));
+            problem(u"no window has the keyboard focus to type %1"_s.arg(text));
             return;
         }
         const char16_t upper = c.toUpper().unicode();
@@ -266,7 +253,7 @@ void TestKeyboard::wholeSessionByKeyboard()
                               press(Qt::Key_P, Qt::AltModifier);
                               QMenu *menu =
                                   qobject_cast<QMenu *>(QApplication::activePopupWidget());
-                              menus << (menu ? menu->objectName() : QStringLiteral("(no menu)"));
+                              menus << (menu ? menu->objectName() : u"(no menu)"_s);
                               press(Qt::Key(item.toUpper().unicode()));
                           }
                           press(Qt::Key_C, Qt::AltModifier);
@@ -320,7 +307,7 @@ void TestKeyboard::wholeSessionByKeyboard()
                [&] {
                    press(Qt::Key_H, Qt::AltModifier);
                    QMenu *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-                   helpMenu = menu ? menu->objectName() : QStringLiteral("(no menu)");
+                   helpMenu = menu ? menu->objectName() : u"(no menu)"_s;
                    press(Qt::Key_A);
                },
                [&](Form &box) {

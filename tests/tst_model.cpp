@@ -35,16 +35,14 @@
 #include <unicode/utypes.h>
 
 using namespace platform;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QStringList Majors{QStringLiteral("Accounting"), QStringLiteral("Business"),
-                         QStringLiteral("Computer Information Systems"),
-                         QStringLiteral("Marketing")};
-const QStringList Grades{QStringLiteral("Freshman"), QStringLiteral("Sophomore"),
-                         QStringLiteral("Junior"), QStringLiteral("Senior")};
-const QStringList DesignedSchools{QStringLiteral("Franklin"), QStringLiteral("Highland"),
-                                  QStringLiteral("Midtown"), QStringLiteral("West Highland")};
+const QStringList Majors{u"Accounting"_s, u"Business"_s, u"Computer Information Systems"_s,
+                         u"Marketing"_s};
+const QStringList Grades{u"Freshman"_s, u"Sophomore"_s, u"Junior"_s, u"Senior"_s};
+const QStringList DesignedSchools{u"Franklin"_s, u"Highland"_s, u"Midtown"_s, u"West Highland"_s};
 
 // The order the lists promise, straight from ICU with settings of its own rather than through
 // the product's comparison: locale-aware, accents count, letter case does not, canonically
@@ -90,7 +88,7 @@ QString keyOf(int code)
 QString shown(const QString &text)
 {
     if (text.size() > 40)
-        return QStringLiteral("\"%1...\" (%2 chars)").arg(text.left(12)).arg(text.size());
+        return u"\"%1...\" (%2 chars)"_s.arg(text.left(12)).arg(text.size());
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
@@ -108,8 +106,7 @@ struct Record
 
 QString describe(const Record &r)
 {
-    return QStringLiteral("{%1, %2, grade %3, %4, %5, deans %6}")
-        .arg(shown(r.name))
+    return u"{%1, %2, grade %3, %4, %5, deans %6}"_s.arg(shown(r.name))
         .arg(r.units)
         .arg(r.grade)
         .arg(shown(r.major), shown(r.school), r.deans);
@@ -137,84 +134,82 @@ struct Units
 // Typed units whose stored value is known by construction, not by parsing.
 const std::vector<Units> FixedUnits{
     {QString(), 0},
-    {QStringLiteral("abc"), 0},
-    {QStringLiteral("x12"), 0},
-    {QStringLiteral("  7 apples"), 7},
-    {QStringLiteral(" 12"), 12},
-    {QStringLiteral("12abc"), 12},
-    {QStringLiteral("+5"), 5},
-    {QStringLiteral("0x10"), 0},
-    {QStringLiteral(".5"), 0},
-    {QStringLiteral("-.5"), 0},
-    {QStringLiteral("1,5"), 1},
-    {QStringLiteral("- 3"), 0},
-    {QStringLiteral("007"), 7},
-    {QStringLiteral("7."), 7},
-    {QStringLiteral("\u0663"), 0},
-    {QStringLiteral("1e3"), 1000},
-    {QStringLiteral("2.5e1"), 25},
-    {QStringLiteral("1E4"), 10000},
-    {QStringLiteral("5e-1"), 0},
-    {QStringLiteral("1.5e0"), 2},
-    {QStringLiteral("1e9"), std::nullopt},
-    {QStringLiteral("1e5"), std::nullopt},
-    {QStringLiteral("1e999"), std::nullopt},
-    {QStringLiteral("-1e999"), std::nullopt},
-    {QStringLiteral("32767"), 32767},
-    {QStringLiteral("-32768"), -32768},
-    {QStringLiteral("32768"), std::nullopt},
-    {QStringLiteral("-32769"), std::nullopt},
-    {QStringLiteral("40000"), std::nullopt},
-    {QStringLiteral("32766.5"), 32766},
-    {QStringLiteral("32767.5"), std::nullopt},
-    {QStringLiteral("-32768.5"), -32768},
-    {QStringLiteral("-32769.5"), std::nullopt},
-    {QStringLiteral("-0"), 0},
+    {u"abc"_s, 0},
+    {u"x12"_s, 0},
+    {u"  7 apples"_s, 7},
+    {u" 12"_s, 12},
+    {u"12abc"_s, 12},
+    {u"+5"_s, 5},
+    {u"0x10"_s, 0},
+    {u".5"_s, 0},
+    {u"-.5"_s, 0},
+    {u"1,5"_s, 1},
+    {u"- 3"_s, 0},
+    {u"007"_s, 7},
+    {u"7."_s, 7},
+    {u"\u0663"_s, 0},
+    {u"1e3"_s, 1000},
+    {u"2.5e1"_s, 25},
+    {u"1E4"_s, 10000},
+    {u"5e-1"_s, 0},
+    {u"1.5e0"_s, 2},
+    {u"1e9"_s, std::nullopt},
+    {u"1e5"_s, std::nullopt},
+    {u"1e999"_s, std::nullopt},
+    {u"-1e999"_s, std::nullopt},
+    {u"32767"_s, 32767},
+    {u"-32768"_s, -32768},
+    {u"32768"_s, std::nullopt},
+    {u"-32769"_s, std::nullopt},
+    {u"40000"_s, std::nullopt},
+    {u"32766.5"_s, 32766},
+    {u"32767.5"_s, std::nullopt},
+    {u"-32768.5"_s, -32768},
+    {u"-32769.5"_s, std::nullopt},
+    {u"-0"_s, 0},
     {QString(400, QLatin1Char('9')), std::nullopt},
-    {QStringLiteral("7") + QString(5000, QLatin1Char(' ')) + QStringLiteral("x"), 7},
-    {QStringLiteral("0.") + QString(500, QLatin1Char('0')) + QStringLiteral("1"), 0},
+    {u"7"_s + QString(5000, QLatin1Char(' ')) + u"x"_s, 7},
+    {u"0."_s + QString(500, QLatin1Char('0')) + u"1"_s, 0},
 };
 
 const QStringList NamePieces{
-    QStringLiteral("Ann"),
-    QStringLiteral("ann"),
-    QStringLiteral("ANN"),
-    QStringLiteral("Bob"),
-    QStringLiteral("bob"),
-    QStringLiteral("Zo\u00EB"),
-    QStringLiteral("zoe"),
-    QStringLiteral("\u00C9mile"),
-    QStringLiteral("emile"),
-    QStringLiteral("\u00D8rsted"),
-    QStringLiteral("Stra\u00DFe"),
-    QStringLiteral("\u0130pek"),
-    QStringLiteral("Nguy\u1EC5n"),
-    QStringLiteral("e\u0301"),
-    QStringLiteral("\U0001F600"),
-    QStringLiteral("\U0001F469\u200D\U0001F393"),
-    QStringLiteral("\U0001F1E9\U0001F1EA"),
-    QStringLiteral("\u05E9\u05DC\u05D5\u05DD"),
-    QStringLiteral("\u0645\u0631\u062D\u0628\u0627"),
-    QStringLiteral("\u200F"),
-    QStringLiteral("<b>x</b>"),
-    QStringLiteral("<i>Ann</i>"),
-    QStringLiteral("&amp;"),
-    QStringLiteral("<img src=\"x.png\">"),
-    QStringLiteral("a&b"),
-    QStringLiteral("O'Neil"),
-    QStringLiteral("Jean-Luc"),
-    QStringLiteral("\u674E"),
-    QStringLiteral("\u0394"),
-    QStringLiteral("123"),
-    QStringLiteral("-"),
+    u"Ann"_s,
+    u"ann"_s,
+    u"ANN"_s,
+    u"Bob"_s,
+    u"bob"_s,
+    u"Zo\u00EB"_s,
+    u"zoe"_s,
+    u"\u00C9mile"_s,
+    u"emile"_s,
+    u"\u00D8rsted"_s,
+    u"Stra\u00DFe"_s,
+    u"\u0130pek"_s,
+    u"Nguy\u1EC5n"_s,
+    u"e\u0301"_s,
+    u"\U0001F600"_s,
+    u"\U0001F469\u200D\U0001F393"_s,
+    u"\U0001F1E9\U0001F1EA"_s,
+    u"\u05E9\u05DC\u05D5\u05DD"_s,
+    u"\u0645\u0631\u062D\u0628\u0627"_s,
+    u"\u200F"_s,
+    u"<b>x</b>"_s,
+    u"<i>Ann</i>"_s,
+    u"&amp;"_s,
+    u"<img src=\"x.png\">"_s,
+    u"a&b"_s,
+    u"O'Neil"_s,
+    u"Jean-Luc"_s,
+    u"\u674E"_s,
+    u"\u0394"_s,
+    u"123"_s,
+    u"-"_s,
 };
 
 const QStringList TypedSchools{
-    QStringLiteral("Lakeview"), QStringLiteral("lakeview"),     QStringLiteral("Eastside"),
-    QStringLiteral("Zenith"),   QStringLiteral("\u00C9ton"),    QStringLiteral("Midtown"),
-    QStringLiteral("midtown"),  QStringLiteral("  Franklin"),   QStringLiteral("<b>North</b>"),
-    QStringLiteral("\u5357"),   QStringLiteral("West"),         QStringLiteral("West Highland"),
-    QStringLiteral("Highland"), QStringLiteral("\u05D0\u05D1"), QString(),
+    u"Lakeview"_s, u"lakeview"_s,      u"Eastside"_s,   u"Zenith"_s,       u"\u00C9ton"_s,
+    u"Midtown"_s,  u"midtown"_s,       u"  Franklin"_s, u"<b>North</b>"_s, u"\u5357"_s,
+    u"West"_s,     u"West Highland"_s, u"Highland"_s,   u"\u05D0\u05D1"_s, QString(),
 };
 
 // Sends one key event per code point: a surrogate pair must arrive whole to be accepted.
@@ -481,9 +476,9 @@ QString Walk::summary() const
 {
     QStringList parts;
     for (const auto &[what, count] : m_counts)
-        parts << QStringLiteral("%1 %2").arg(count).arg(what);
+        parts << u"%1 %2"_s.arg(count).arg(what);
     if (m_codesGoneAt)
-        parts << QStringLiteral("the last code went at step %1").arg(m_codesGoneAt);
+        parts << u"the last code went at step %1"_s.arg(m_codesGoneAt);
     return QStringLiteral("seed %1, %2 steps%3, %4 students listed at the end, next code %5, "
                           "%6 schools listed; %7")
         .arg(m_seed)
@@ -492,7 +487,7 @@ QString Walk::summary() const
         .arg(m_records.size())
         .arg(m_nextCode)
         .arg(m_schools.size())
-        .arg(parts.join(QStringLiteral(", ")));
+        .arg(parts.join(u", "_s));
 }
 
 int Walk::pickCode()
@@ -511,7 +506,7 @@ QString Walk::randomName()
         return QString(uniform(1, 4), QLatin1Char(' '));
     if (kind < 11) {
         // Ten thousand characters, as pasted from somewhere.
-        const QString unit = chance(0.5) ? QStringLiteral("x") : QStringLiteral("Zo\u00EB \u05E9 ");
+        const QString unit = chance(0.5) ? u"x"_s : u"Zo\u00EB \u05E9 "_s;
         return unit.repeated(10000 / unit.size() + 1).left(10000);
     }
     if (kind < 21 && !m_records.empty()) {
@@ -523,7 +518,7 @@ QString Walk::randomName()
     const int count = uniform(1, 3);
     for (int i = 0; i < count; ++i)
         pieces << pick(NamePieces);
-    return pieces.join(chance(0.7) ? QStringLiteral(" ") : QString());
+    return pieces.join(chance(0.7) ? u" "_s : QString());
 }
 
 Units Walk::randomUnits()
@@ -542,13 +537,10 @@ Units Walk::randomUnits()
         const bool negative = chance(0.3);
         const int whole = chance(0.1) ? uniform(32760, 32770) : uniform(0, 100);
         const int quarters = uniform(1, 3);
-        const QString fraction = quarters == 1   ? QStringLiteral(".25")
-                                 : quarters == 2 ? QStringLiteral(".5")
-                                                 : QStringLiteral(".75");
+        const QString fraction = quarters == 1 ? u".25"_s : quarters == 2 ? u".5"_s : u".75"_s;
         int magnitude = quarters == 1 ? whole : quarters == 3 ? whole + 1 : whole + (whole % 2);
         const int value = negative ? -magnitude : magnitude;
-        const QString text =
-            (negative ? QStringLiteral("-") : QString()) + QString::number(whole) + fraction;
+        const QString text = (negative ? u"-"_s : QString()) + QString::number(whole) + fraction;
         if (value < -32768 || value > 32767)
             return {text, std::nullopt};
         return {text, value};
@@ -559,7 +551,7 @@ Units Walk::randomUnits()
 QString Walk::randomSchool()
 {
     if (chance(0.1))
-        return QStringLiteral("School %1").arg(uniform(1, 40));
+        return u"School %1"_s.arg(uniform(1, 40));
     return pick(TypedSchools);
 }
 
@@ -586,12 +578,11 @@ void Walk::checkMessages()
         for (const auto &m : m_expectedMessages)
             wanted << m.title + QLatin1String(": ") + m.prompt;
         check(false,
-              QStringLiteral("messages [%1], expected [%2]")
-                  .arg(seen.join(QStringLiteral(" | ")), wanted.join(QStringLiteral(" | "))));
+              u"messages [%1], expected [%2]"_s.arg(seen.join(u" | "_s), wanted.join(u" | "_s)));
     }
-    check(m_services.errors == m_expectedErrors, QStringLiteral("%1 errors raised, %2 expected")
-                                                     .arg(m_services.errors.size())
-                                                     .arg(m_expectedErrors.size()));
+    check(m_services.errors == m_expectedErrors,
+          u"%1 errors raised, %2 expected"_s.arg(m_services.errors.size())
+              .arg(m_expectedErrors.size()));
     messages.clear();
     m_services.errors.clear();
     m_expectedMessages.clear();
@@ -613,34 +604,27 @@ void Walk::checkFields(frmStudent &w, const QString &when)
     const Fields &f = m_fields;
     const auto fail = [&](const QString &what) { Walk::fail(when + QLatin1String(": ") + what); };
     if (w.txtName->Text() != f.name)
-        fail(QStringLiteral("name shows %1, expected %2")
-                 .arg(shown(w.txtName->Text()), shown(f.name)));
+        fail(u"name shows %1, expected %2"_s.arg(shown(w.txtName->Text()), shown(f.name)));
     if (w.txtUnits->Text() != f.units)
-        fail(QStringLiteral("units show %1, expected %2")
-                 .arg(shown(w.txtUnits->Text()), shown(f.units)));
+        fail(u"units show %1, expected %2"_s.arg(shown(w.txtUnits->Text()), shown(f.units)));
     for (int i = 0; i < 4; ++i) {
         if (w.optLevel[i].Value() != (f.grade == i))
-            fail(QStringLiteral("grade option %1 is %2")
-                     .arg(i)
-                     .arg(QLatin1String(w.optLevel[i].Value() ? "on" : "off")));
+            fail(u"grade option %1 is %2"_s.arg(i).arg(
+                QLatin1String(w.optLevel[i].Value() ? "on" : "off")));
     }
     if (w.lstMajor->ListIndex() != f.major)
-        fail(QStringLiteral("major %1 selected, expected %2")
-                 .arg(w.lstMajor->ListIndex())
-                 .arg(f.major));
+        fail(u"major %1 selected, expected %2"_s.arg(w.lstMajor->ListIndex()).arg(f.major));
     if (w.cboSchool->Text() != f.school)
-        fail(QStringLiteral("school shows %1, expected %2")
-                 .arg(shown(w.cboSchool->Text()), shown(f.school)));
+        fail(u"school shows %1, expected %2"_s.arg(shown(w.cboSchool->Text()), shown(f.school)));
     // An entry is selected exactly when the edit field holds one of the list's texts.
     const int selected = w.cboSchool->ListIndex();
     const bool listed = m_schools.contains(f.school);
     if ((selected >= 0) != listed || (selected >= 0 && w.cboSchool->List(selected) != f.school))
-        fail(QStringLiteral("school entry %1 selected for %2").arg(selected).arg(shown(f.school)));
+        fail(u"school entry %1 selected for %2"_s.arg(selected).arg(shown(f.school)));
     if (w.chkDeans->Value() != f.deans)
-        fail(QStringLiteral("Dean's list %1, expected %2").arg(w.chkDeans->Value()).arg(f.deans));
+        fail(u"Dean's list %1, expected %2"_s.arg(w.chkDeans->Value()).arg(f.deans));
     if (testing::selectedLevel(w) != m_selectedLevel)
-        fail(QStringLiteral("remembered grade level %1, expected %2")
-                 .arg(testing::selectedLevel(w))
+        fail(u"remembered grade level %1, expected %2"_s.arg(testing::selectedLevel(w))
                  .arg(m_selectedLevel));
 }
 
@@ -648,48 +632,42 @@ void Walk::checkFields(frmStudent &w, const QString &when)
 void Walk::checkProgram()
 {
     checkMessages();
-    check(!hasEnded(), QStringLiteral("the program ended"));
-    check(QApplication::activeModalWidget() == nullptr,
-          QStringLiteral("a modal window is still up"));
+    check(!hasEnded(), u"the program ended"_s);
+    check(QApplication::activeModalWidget() == nullptr, u"a modal window is still up"_s);
     check(main().isVisible() && testing::visibleTopLevelCount() == 1,
-          QStringLiteral("%1 windows shown").arg(testing::visibleTopLevelCount()));
+          u"%1 windows shown"_s.arg(testing::visibleTopLevelCount()));
 
     const frmStudent *w = student();
     const CStudents *students = w ? testing::students(*w) : nullptr;
     const int count = list().ListCount();
     check(count == int(m_records.size()),
-          QStringLiteral("%1 entries listed, %2 expected").arg(count).arg(m_records.size()));
+          u"%1 entries listed, %2 expected"_s.arg(count).arg(m_records.size()));
     check((students ? students->Count() : 0) == count,
-          QStringLiteral("%1 records stored for %2 entries")
-              .arg(students ? students->Count() : 0)
-              .arg(count));
+          u"%1 records stored for %2 entries"_s.arg(students ? students->Count() : 0).arg(count));
     // Messages are built only on failure: this runs for every entry after every step.
     std::map<int, int> seen;
     for (int i = 0; i < count && students && m_failure.isEmpty(); ++i) {
         const QString name = list().List(i);
         const int code = list().ItemData(i);
         if (++seen[code] != 1) {
-            fail(QStringLiteral("item data %1 listed twice").arg(code));
+            fail(u"item data %1 listed twice"_s.arg(code));
             break;
         }
         const auto expected = m_records.find(code);
         if (expected == m_records.end()) {
-            fail(QStringLiteral("entry %1 %2 has item data %3, which names no student")
-                     .arg(i)
+            fail(u"entry %1 %2 has item data %3, which names no student"_s.arg(i)
                      .arg(shown(name))
                      .arg(code));
             break;
         }
         if (name != expected->second.name)
-            fail(QStringLiteral("entry %1 reads %2, expected %3")
-                     .arg(i)
-                     .arg(shown(name), shown(expected->second.name)));
+            fail(u"entry %1 reads %2, expected %3"_s.arg(i).arg(shown(name),
+                                                                shown(expected->second.name)));
         if (i > 0) {
             // Sorted without regard to case; equal names in the order they were added.
             const int order = m_order.compare(list().List(i - 1), name);
             if (order > 0 || (order == 0 && list().ItemData(i - 1) > code))
-                fail(QStringLiteral("entries %1 %2 (%3) and %4 %5 (%6) out of order")
-                         .arg(i - 1)
+                fail(u"entries %1 %2 (%3) and %4 %5 (%6) out of order"_s.arg(i - 1)
                          .arg(shown(list().List(i - 1)))
                          .arg(list().ItemData(i - 1))
                          .arg(i)
@@ -700,52 +678,46 @@ void Walk::checkProgram()
         try {
             record = students->Item(keyOf(code));
         } catch (const RuntimeError &error) {
-            fail(QStringLiteral("no record under %1: %2").arg(shown(keyOf(code)), error.message()));
+            fail(u"no record under %1: %2"_s.arg(shown(keyOf(code)), error.message()));
             break;
         }
         const Record stored{record->StudentName(), record->UnitsCompleted(), record->GradeLevel(),
                             record->Major(),       record->School(),         record->DeansList()};
         if (stored != expected->second || record->StudentCode() != keyOf(code))
-            fail(QStringLiteral("record %1 holds %2 under %3, expected %4")
-                     .arg(code)
-                     .arg(describe(stored), shown(record->StudentCode()),
-                          describe(expected->second)));
+            fail(u"record %1 holds %2 under %3, expected %4"_s.arg(code).arg(
+                describe(stored), shown(record->StudentCode()), describe(expected->second)));
     }
 
     const int selected = list().ListIndex();
     check((selected < 0 ? 0 : list().ItemData(selected)) == m_selectedCode,
-          QStringLiteral("entry %1 selected, expected the student with code %2")
-              .arg(selected)
-              .arg(m_selectedCode));
+          u"entry %1 selected, expected the student with code %2"_s.arg(selected).arg(
+              m_selectedCode));
     if (w) {
         check(testing::selectedLevel(*w) == m_selectedLevel,
-              QStringLiteral("remembered grade level %1, expected %2")
-                  .arg(testing::selectedLevel(*w))
+              u"remembered grade level %1, expected %2"_s.arg(testing::selectedLevel(*w))
                   .arg(m_selectedLevel));
         QStringList schools;
         for (int i = 0; i < w->cboSchool->ListCount(); ++i) {
             schools << w->cboSchool->List(i);
             if (i > 0 && m_order.compare(schools[i - 1], schools[i]) > 0)
-                fail(QStringLiteral("schools %1 and %2 out of order")
-                         .arg(shown(schools[i - 1]), shown(schools[i])));
+                fail(u"schools %1 and %2 out of order"_s.arg(shown(schools[i - 1]),
+                                                             shown(schools[i])));
         }
         QStringList sortedActual = schools;
         QStringList sortedModel = m_schools;
         sortedActual.sort();
         sortedModel.sort();
-        check(sortedActual == sortedModel, QStringLiteral("schools [%1], expected [%2]")
-                                               .arg(schools.join(u'|'), m_schools.join(u'|')));
+        check(sortedActual == sortedModel,
+              u"schools [%1], expected [%2]"_s.arg(schools.join(u'|'), m_schools.join(u'|')));
     }
     check(m_printer->endedCount() == m_documents && !m_printer->hasOpenDocument(),
-          QStringLiteral("%1 documents printed, %2 expected")
-              .arg(m_printer->endedCount())
-              .arg(m_documents));
+          u"%1 documents printed, %2 expected"_s.arg(m_printer->endedCount()).arg(m_documents));
 }
 
 bool Walk::step(int number)
 {
     m_step = number;
-    m_line = QStringLiteral("%1: ").arg(number);
+    m_line = u"%1: "_s.arg(number);
     const int population = int(m_records.size());
     // Removals catch up with adds as the list grows, so the walk can run long.
     const int removeWeight = population == 0 ? 0 : population > 150 ? 70 : 8;
@@ -794,17 +766,15 @@ void Walk::selectEntry()
 {
     const int code = pickCode();
     const bool twice = chance(0.2);
-    log(QStringLiteral("%1 entry of code %2")
-            .arg(QLatin1String(twice ? "double-click" : "click"))
-            .arg(code));
+    log(u"%1 entry of code %2"_s.arg(QLatin1String(twice ? "double-click" : "click")).arg(code));
     clickRow(&list(), rowOf(code), Qt::NoModifier, twice);
     m_selectedCode = code;
-    ++m_counts[QStringLiteral("selections")];
+    ++m_counts[u"selections"_s];
 }
 
 void Walk::clearSelection()
 {
-    log(QStringLiteral("clear the selection"));
+    log(u"clear the selection"_s);
     if (m_selectedCode != 0)
         clickRow(&list(), rowOf(m_selectedCode), Qt::ControlModifier);
     m_selectedCode = 0;
@@ -814,18 +784,18 @@ void Walk::withoutSelection()
 {
     clearSelection();
     const bool display = chance(0.5);
-    log(display ? QStringLiteral("display") : QStringLiteral("remove"));
+    log(display ? u"display"_s : u"remove"_s);
     QTest::mouseClick(display ? main().cmdDisplay : main().cmdRemove, Qt::LeftButton);
-    expectMessage(display ? QStringLiteral("Please Select Item from list")
-                          : QStringLiteral("Please Select Item from the list"),
+    expectMessage(display ? u"Please Select Item from list"_s
+                          : u"Please Select Item from the list"_s,
                   applicationTitle());
-    ++m_counts[QStringLiteral("commands without a selection")];
+    ++m_counts[u"commands without a selection"_s];
 }
 
 void Walk::about()
 {
     const bool closeBox = chance(0.4);
-    log(closeBox ? QStringLiteral("About, closed by its close box") : QStringLiteral("About, OK"));
+    log(closeBox ? u"About, closed by its close box"_s : u"About, OK"_s);
     const bool shown = whileShown<frmAbout>([this] { return m_forms->frmAbout.existing(); },
                                             [this] { main().mnuAbout->trigger(); },
                                             [closeBox](frmAbout &box) {
@@ -834,11 +804,10 @@ void Walk::about()
                                                 else
                                                     QTest::mouseClick(box.cmdOK, Qt::LeftButton);
                                             });
-    check(shown, QStringLiteral("the About box did not open"));
+    check(shown, u"the About box did not open"_s);
     check(m_forms->frmAbout.isLoaded() != closeBox,
-          QStringLiteral("the About box is %1")
-              .arg(QLatin1String(closeBox ? "still loaded" : "unloaded")));
-    ++m_counts[QStringLiteral("About boxes")];
+          u"the About box is %1"_s.arg(QLatin1String(closeBox ? "still loaded" : "unloaded")));
+    ++m_counts[u"About boxes"_s];
 }
 
 void Walk::openStudent(Mode mode)
@@ -855,11 +824,11 @@ void Walk::openStudent(Mode mode)
     QPushButton *button = mode == Mode::Add       ? main().cmdAdd
                           : mode == Mode::Display ? main().cmdDisplay
                                                   : main().cmdRemove;
-    log(QStringLiteral("open %1%2%3")
+    log(u"open %1%2%3"_s
             .arg(QLatin1String(mode == Mode::Add       ? "add"
                                : mode == Mode::Display ? "display"
                                                        : "remove"))
-            .arg(mode == Mode::Add ? QString() : QStringLiteral(" of code %1").arg(m_shownCode))
+            .arg(mode == Mode::Add ? QString() : u" of code %1"_s.arg(m_shownCode))
             .arg(QLatin1String(mode == Mode::Add && opener == 0 ? " by Enter" : "")));
     const bool shown = whileShown<frmStudent>(
         [this] { return student(); },
@@ -872,21 +841,20 @@ void Walk::openStudent(Mode mode)
                 QTest::mouseClick(button, Qt::LeftButton);
         },
         [&](frmStudent &w) { session(mode, w); });
-    check(shown, QStringLiteral("the student window did not open"));
+    check(shown, u"the student window did not open"_s);
 }
 
 void Walk::session(Mode mode, frmStudent &w)
 {
-    const QString caption = mode == Mode::Add       ? QStringLiteral("Add Student")
-                            : mode == Mode::Display ? QStringLiteral("Student Display")
-                                                    : QStringLiteral("Remove this Student?");
+    const QString caption = mode == Mode::Add       ? u"Add Student"_s
+                            : mode == Mode::Display ? u"Student Display"_s
+                                                    : u"Remove this Student?"_s;
     check(w.cmdAction->text() == caption && w.cmdAction->isVisible() == (mode != Mode::Display),
-          QStringLiteral("action button %1, %2")
-              .arg(shown(w.cmdAction->text()))
+          u"action button %1, %2"_s.arg(shown(w.cmdAction->text()))
               .arg(QLatin1String(w.cmdAction->isVisible() ? "shown" : "hidden")));
     if (mode == Mode::Add) {
         m_fields = Fields{};
-        check(w.focusWidget() == w.txtName, QStringLiteral("the name box has no focus"));
+        check(w.focusWidget() == w.txtName, u"the name box has no focus"_s);
     } else {
         const Record &r = m_records.at(m_shownCode);
         m_fields = Fields{
@@ -894,7 +862,7 @@ void Walk::session(Mode mode, frmStudent &w)
             r.school, r.deans == u"1" ? 1 : 0};
         m_selectedLevel = r.grade;
     }
-    checkFields(w, QStringLiteral("on opening"));
+    checkFields(w, u"on opening"_s);
 
     // Half the adds fill the form in the order a user reads it.
     if (mode == Mode::Add && chance(0.5)) {
@@ -911,7 +879,7 @@ void Walk::session(Mode mode, frmStudent &w)
             break;
         // A failed add keeps the window open; a few rounds later the user gives up.
         if (round > 4) {
-            log(QStringLiteral("Cancel"));
+            log(u"Cancel"_s);
             QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
             break;
         }
@@ -935,12 +903,12 @@ void Walk::edit(frmStudent &w, Edit kind)
         const QString name = randomName();
         clearField(w.txtName);
         if (name.size() > 100)
-            ++m_counts[QStringLiteral("names of 10,000 characters")];
+            ++m_counts[u"names of 10,000 characters"_s];
         if (name.size() > 100 || chance(0.1)) {
-            log(QStringLiteral("paste name %1").arg(shown(name)));
+            log(u"paste name %1"_s.arg(shown(name)));
             pasteInto(w.txtName, name);
         } else {
-            log(QStringLiteral("type name %1").arg(shown(name)));
+            log(u"type name %1"_s.arg(shown(name)));
             typeInto(w.txtName, name);
         }
         f.name = name;
@@ -948,7 +916,7 @@ void Walk::edit(frmStudent &w, Edit kind)
     }
     case AppendName: {
         const QString more = pick(NamePieces);
-        log(QStringLiteral("append %1 to the name").arg(shown(more)));
+        log(u"append %1 to the name"_s.arg(shown(more)));
         QTest::keyClick(w.txtName, Qt::Key_End);
         typeInto(w.txtName, more);
         f.name += more;
@@ -956,7 +924,7 @@ void Walk::edit(frmStudent &w, Edit kind)
     }
     case UnitsEdit: {
         const Units units = randomUnits();
-        log(QStringLiteral("units %1").arg(shown(units.text)));
+        log(u"units %1"_s.arg(shown(units.text)));
         clearField(w.txtUnits);
         if (units.text.size() > 100)
             pasteInto(w.txtUnits, units.text);
@@ -968,7 +936,7 @@ void Walk::edit(frmStudent &w, Edit kind)
     }
     case Grade: {
         const int grade = uniform(0, 3);
-        log(QStringLiteral("click grade %1").arg(grade));
+        log(u"click grade %1"_s.arg(grade));
         QTest::mouseClick(&w.optLevel[grade], Qt::LeftButton);
         f.grade = m_selectedLevel = grade;
         break;
@@ -976,28 +944,28 @@ void Walk::edit(frmStudent &w, Edit kind)
     case GradeKeys: { // arrow keys move through the options and click them
         const int from = uniform(0, 3);
         const bool down = chance(0.5);
-        log(QStringLiteral("%1 on grade %2").arg(QLatin1String(down ? "Down" : "Up")).arg(from));
+        log(u"%1 on grade %2"_s.arg(QLatin1String(down ? "Down" : "Up")).arg(from));
         QTest::keyClick(&w.optLevel[from], down ? Qt::Key_Down : Qt::Key_Up);
         f.grade = m_selectedLevel = (from + (down ? 1 : 3)) % 4;
         break;
     }
     case Major: {
         const int major = uniform(0, 3);
-        log(QStringLiteral("click major %1").arg(major));
+        log(u"click major %1"_s.arg(major));
         clickRow(w.lstMajor, major);
         f.major = major;
         break;
     }
     case MajorOff: // Ctrl+click takes the selection back
         if (f.major >= 0) {
-            log(QStringLiteral("Ctrl+click major %1").arg(f.major));
+            log(u"Ctrl+click major %1"_s.arg(f.major));
             clickRow(w.lstMajor, f.major, Qt::ControlModifier);
             f.major = -1;
         }
         break;
     case TypeSchool: {
         const QString school = randomSchool();
-        log(QStringLiteral("type school %1").arg(shown(school)));
+        log(u"type school %1"_s.arg(shown(school)));
         clearField(testing::editField(*w.cboSchool));
         typeInto(testing::editField(*w.cboSchool), school);
         f.school = school;
@@ -1006,15 +974,15 @@ void Walk::edit(frmStudent &w, Edit kind)
     case PickSchool: {
         const int row = uniform(0, w.cboSchool->ListCount() - 1);
         const QString school = w.cboSchool->List(row);
-        log(QStringLiteral("pick school %1").arg(shown(school)));
+        log(u"pick school %1"_s.arg(shown(school)));
         clickRow(testing::listPart(*w.cboSchool), row);
         f.school = school;
         break;
     }
     case AppendSchool: {
-        log(QStringLiteral("append \"x\" to the school"));
+        log(u"append \"x\" to the school"_s);
         QTest::keyClick(testing::editField(*w.cboSchool), Qt::Key_End);
-        typeInto(testing::editField(*w.cboSchool), QStringLiteral("x"));
+        typeInto(testing::editField(*w.cboSchool), u"x"_s);
         f.school += QLatin1Char('x');
         break;
     }
@@ -1025,7 +993,7 @@ void Walk::edit(frmStudent &w, Edit kind)
         const int next = current < 0 ? 0
                          : down      ? std::min(current + 1, last)
                                      : std::max(current - 1, 0);
-        log(QStringLiteral("%1 in the school field").arg(QLatin1String(down ? "Down" : "Up")));
+        log(u"%1 in the school field"_s.arg(QLatin1String(down ? "Down" : "Up")));
         QTest::keyClick(testing::editField(*w.cboSchool), down ? Qt::Key_Down : Qt::Key_Up);
         f.school = w.cboSchool->List(next);
         break;
@@ -1038,7 +1006,7 @@ void Walk::edit(frmStudent &w, Edit kind)
         const int to = from == 0                                         ? 1
                        : from == schools->ListCount() - 1 || chance(0.5) ? from - 1
                                                                          : from + 1;
-        log(QStringLiteral("drag school %1 to %2").arg(from).arg(to));
+        log(u"drag school %1 to %2"_s.arg(from).arg(to));
         schools->scrollToEntry(from);
         QTest::mousePress(schools->viewport(), Qt::LeftButton, {},
                           schools->entryRect(from).center());
@@ -1051,7 +1019,7 @@ void Walk::edit(frmStudent &w, Edit kind)
     case SchoolOff: { // Ctrl+click on the selected school takes it back and empties the field
         const int selected = w.cboSchool->ListIndex();
         if (selected >= 0) {
-            log(QStringLiteral("Ctrl+click school %1").arg(selected));
+            log(u"Ctrl+click school %1"_s.arg(selected));
             clickRow(testing::listPart(*w.cboSchool), selected, Qt::ControlModifier);
             f.school.clear();
         }
@@ -1063,18 +1031,18 @@ void Walk::edit(frmStudent &w, Edit kind)
                 ->tableInterface();
         const int row = uniform(0, w.cboSchool->ListCount() - 1);
         if (w.cboSchool->ListIndex() == row && chance(0.5)) {
-            log(QStringLiteral("screen reader clears school %1").arg(row));
+            log(u"screen reader clears school %1"_s.arg(row));
             table->unselectRow(row);
             f.school.clear();
         } else {
-            log(QStringLiteral("screen reader selects school %1").arg(row));
+            log(u"screen reader selects school %1"_s.arg(row));
             table->selectRow(row);
             f.school = w.cboSchool->List(row);
         }
         break;
     }
     case Deans:
-        log(QStringLiteral("toggle Dean's list"));
+        log(u"toggle Dean's list"_s);
         QTest::mouseClick(w.chkDeans, Qt::LeftButton);
         f.deans = 1 - f.deans;
         break;
@@ -1087,7 +1055,7 @@ void Walk::edit(frmStudent &w, Edit kind)
     }
     checkMessages();
     if (w.isVisible())
-        checkFields(w, QStringLiteral("after the edit"));
+        checkFields(w, u"after the edit"_s);
 }
 
 void Walk::printStudent(frmStudent &w)
@@ -1095,41 +1063,40 @@ void Walk::printStudent(frmStudent &w)
     const Fields &f = m_fields;
     QString prompt;
     if (f.name.isEmpty())
-        prompt = QStringLiteral("Please Enter Your Name");
+        prompt = u"Please Enter Your Name"_s;
     else if (f.units.isEmpty())
-        prompt = QStringLiteral("Enter Number of Units");
+        prompt = u"Enter Number of Units"_s;
     else if (f.major < 0)
-        prompt = QStringLiteral("Please Enter Your Major");
+        prompt = u"Please Enter Your Major"_s;
     else if (f.school.isEmpty())
-        prompt = QStringLiteral("Please Enter Your School");
+        prompt = u"Please Enter Your School"_s;
     else if (f.grade < 0)
-        prompt = QStringLiteral("Grade Level Not Selected");
+        prompt = u"Grade Level Not Selected"_s;
 
     // Now and then the user closes the window while the entry check's message is up.
     const bool closeMeanwhile = !prompt.isEmpty() && chance(0.15);
-    log(QStringLiteral("print student%1")
-            .arg(QLatin1String(closeMeanwhile ? ", close box during the message" : "")));
+    log(u"print student%1"_s.arg(
+        QLatin1String(closeMeanwhile ? ", close box during the message" : "")));
     if (closeMeanwhile)
         m_services.messageBox->onShow = [&w] { w.close(); };
     w.mnuPrintStudent->trigger();
     m_services.messageBox->onShow = nullptr;
-    ++m_counts[QStringLiteral("student reports tried")];
+    ++m_counts[u"student reports tried"_s];
 
     if (!prompt.isEmpty()) {
-        expectMessage(prompt, QStringLiteral("Error"));
+        expectMessage(prompt, u"Error"_s);
         check(w.isVisible() != closeMeanwhile,
-              QStringLiteral("the window is %1")
-                  .arg(QLatin1String(w.isVisible() ? "open" : "closed")));
+              u"the window is %1"_s.arg(QLatin1String(w.isVisible() ? "open" : "closed")));
         return;
     }
     // A typed school joins the list and becomes the selected entry.
     if (!m_schools.contains(f.school))
         m_schools << f.school;
     ++m_documents;
-    ++m_counts[QStringLiteral("student reports printed")];
+    ++m_counts[u"student reports printed"_s];
     const auto documents = m_printer->takeEnded();
     if (!check(documents.size() == 1 && m_printer->endedCount() == m_documents,
-               QStringLiteral("%1 student reports printed, one expected").arg(documents.size())))
+               u"%1 student reports printed, one expected"_s.arg(documents.size())))
         return;
     const auto &document = documents.back();
     const auto value = [&](const char *label) {
@@ -1138,19 +1105,19 @@ void Walk::printStudent(frmStudent &w)
     check(value("Student Name:") == f.name && value("Units Completed:") == f.units &&
               value("Major:") == Majors[f.major] && value("School:") == f.school &&
               value("Grade Level:") == Grades[f.grade] &&
-              value("Deans List:") == (f.deans ? QStringLiteral("Yes") : QStringLiteral("No")),
-          QStringLiteral("the student report does not show the fields"));
+              value("Deans List:") == (f.deans ? u"Yes"_s : u"No"_s),
+          u"the student report does not show the fields"_s);
 }
 
 void Walk::printSchools(frmStudent &w)
 {
-    log(QStringLiteral("print schools"));
+    log(u"print schools"_s);
     w.mnuPrintSchools->trigger();
     ++m_documents;
-    ++m_counts[QStringLiteral("school lists printed")];
+    ++m_counts[u"school lists printed"_s];
     const auto documents = m_printer->takeEnded();
     if (!check(documents.size() == 1 && m_printer->endedCount() == m_documents,
-               QStringLiteral("%1 school lists printed, one expected").arg(documents.size())))
+               u"%1 school lists printed, one expected"_s.arg(documents.size())))
         return;
     // The entries are the lines printed at the third zone after the heading.
     QStringList printed;
@@ -1160,13 +1127,11 @@ void Walk::printSchools(frmStudent &w)
             if (afterHeading)
                 printed << statement[2].text;
         }
-        afterHeading = afterHeading || printedValue({statement}, QStringLiteral("School List:"));
+        afterHeading = afterHeading || printedValue({statement}, u"School List:"_s);
     }
-    QStringList listed;
-    for (int i = 0; i < w.cboSchool->ListCount(); ++i)
-        listed << w.cboSchool->List(i);
-    check(printed == listed, QStringLiteral("the school list printed [%1] for [%2]")
-                                 .arg(printed.join(u'|'), listed.join(u'|')));
+    const QStringList listed = testing::entries(*w.cboSchool);
+    check(printed == listed,
+          u"the school list printed [%1] for [%2]"_s.arg(printed.join(u'|'), listed.join(u'|')));
 }
 
 // Ends the window's show by commit, Enter, Cancel or the close box; false if it stays open.
@@ -1175,23 +1140,23 @@ bool Walk::commit(Mode mode, frmStudent &w)
     const int how = uniform(0, 9);
     if (how < 2 || (mode == Mode::Display && how < 5)) {
         const bool closeBox = how == 0;
-        log(closeBox ? QStringLiteral("close box") : QStringLiteral("Cancel"));
+        log(closeBox ? u"close box"_s : u"Cancel"_s);
         if (closeBox)
             w.close();
         else if (chance(0.3))
             QTest::keyClick(w.cmdCancel, Qt::Key_Return); // Enter on the focused Cancel button
         else
             QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
-        check(!w.isVisible(), QStringLiteral("the window is still open"));
+        check(!w.isVisible(), u"the window is still open"_s);
         return true;
     }
     const bool enter = how < 5;
     QLineEdit *field = chance(0.5) ? static_cast<QLineEdit *>(w.txtName) : w.txtUnits;
     if (mode == Mode::Display) {
         // Enter has no button to press here.
-        log(QStringLiteral("Enter"));
+        log(u"Enter"_s);
         QTest::keyClick(field, Qt::Key_Return);
-        check(w.isVisible(), QStringLiteral("Enter closed the window in display mode"));
+        check(w.isVisible(), u"Enter closed the window in display mode"_s);
         return false;
     }
     const auto press = [&] {
@@ -1202,45 +1167,42 @@ bool Walk::commit(Mode mode, frmStudent &w)
     };
 
     if (mode == Mode::Remove) {
-        log(enter ? QStringLiteral("Enter: remove") : QStringLiteral("click Remove"));
+        log(enter ? u"Enter: remove"_s : u"click Remove"_s);
         press();
         m_records.erase(m_shownCode);
         m_selectedCode = 0;
-        ++m_counts[QStringLiteral("removals")];
-        check(!w.isVisible(), QStringLiteral("the window is still open after the removal"));
+        ++m_counts[u"removals"_s];
+        check(!w.isVisible(), u"the window is still open after the removal"_s);
         return true;
     }
 
     if (m_fields.grade < 0) {
         // Refused before anything else: no entry, no record, no code, focus and fields kept.
-        log(QStringLiteral("%1, no grade level on")
-                .arg(QLatin1String(enter ? "Enter: add" : "click Add Student")));
+        log(u"%1, no grade level on"_s.arg(
+            QLatin1String(enter ? "Enter: add" : "click Add Student")));
         const int listed = list().ListCount();
         QWidget *focused = w.focusWidget();
         press();
-        expectMessage(QStringLiteral("Grade Level Not Selected"), QStringLiteral("Error"));
+        expectMessage(u"Grade Level Not Selected"_s, u"Error"_s);
         checkMessages();
-        check(list().ListCount() == listed, QStringLiteral("the refused add listed an entry"));
-        check(testing::students(w)->Count() == listed,
-              QStringLiteral("the refused add stored a record"));
-        check(w.isVisible(), QStringLiteral("the refused add closed the window"));
+        check(list().ListCount() == listed, u"the refused add listed an entry"_s);
+        check(testing::students(w)->Count() == listed, u"the refused add stored a record"_s);
+        check(w.isVisible(), u"the refused add closed the window"_s);
         // A click focuses the button clicked, as any click on a button does; nothing else moves it.
         check(w.focusWidget() == (enter ? focused : w.cmdAction),
-              QStringLiteral("the refused add moved the focus"));
-        checkFields(w, QStringLiteral("after the refused add"));
-        ++m_counts[QStringLiteral("adds refused for want of a grade level")];
+              u"the refused add moved the focus"_s);
+        checkFields(w, u"after the refused add"_s);
+        ++m_counts[u"adds refused for want of a grade level"_s];
         return false;
     }
     // The grade level stored is the one remembered, which must be the one on the screen.
-    check(m_selectedLevel == m_fields.grade, QStringLiteral("grade %1 remembered, %2 on the screen")
-                                                 .arg(m_selectedLevel)
-                                                 .arg(m_fields.grade));
+    check(m_selectedLevel == m_fields.grade,
+          u"grade %1 remembered, %2 on the screen"_s.arg(m_selectedLevel).arg(m_fields.grade));
     const bool codesLeft = m_nextCode <= 32767;
     const bool fails = !codesLeft || !m_fields.stored;
     // Now and then the user closes the window while the error message is up.
     const bool closeMeanwhile = fails && chance(0.2);
-    log(QStringLiteral("%1%2")
-            .arg(QLatin1String(enter ? "Enter: add" : "click Add Student"))
+    log(u"%1%2"_s.arg(QLatin1String(enter ? "Enter: add" : "click Add Student"))
             .arg(QLatin1String(closeMeanwhile ? ", close box during the message" : "")));
     if (closeMeanwhile)
         m_services.messageBox->onShow = [&w] { w.close(); };
@@ -1250,21 +1212,20 @@ bool Walk::commit(Mode mode, frmStudent &w)
     if (codesLeft && ++m_nextCode > 32767)
         m_codesGoneAt = m_step;
     if (!codesLeft)
-        ++m_counts[QStringLiteral("adds refused for want of codes")];
+        ++m_counts[u"adds refused for want of codes"_s];
     if (fails) {
         // Taken back whole: no entry, no record, the window open with what was typed.
         expectMessage(RuntimeError::overflow().message(), applicationTitle());
         expectError(ErrorKind::Overflow);
         checkMessages();
-        check(list().ListCount() == listed, QStringLiteral("the failed add left its entry"));
-        check(testing::students(w)->Count() == listed,
-              QStringLiteral("the failed add stored a record"));
+        check(list().ListCount() == listed, u"the failed add left its entry"_s);
+        check(testing::students(w)->Count() == listed, u"the failed add stored a record"_s);
         check(w.isVisible() != closeMeanwhile,
-              QStringLiteral("the window is %1 after the failed add")
-                  .arg(QLatin1String(w.isVisible() ? "open" : "closed")));
+              u"the window is %1 after the failed add"_s.arg(
+                  QLatin1String(w.isVisible() ? "open" : "closed")));
         if (w.isVisible())
-            checkFields(w, QStringLiteral("after the failed add"));
-        ++m_counts[QStringLiteral("failed adds")];
+            checkFields(w, u"after the failed add"_s);
+        ++m_counts[u"failed adds"_s];
         return closeMeanwhile;
     }
     checkMessages();
@@ -1273,16 +1234,16 @@ bool Walk::commit(Mode mode, frmStudent &w)
     m_records[code] = Record{f.name,   *f.stored,
                              f.grade,  f.major < 0 ? QString() : Majors[f.major],
                              f.school, QString::number(f.deans)};
-    ++m_counts[QStringLiteral("adds")];
+    ++m_counts[u"adds"_s];
     check(list().NewIndex() >= 0 && list().ItemData(list().NewIndex()) == code,
-          QStringLiteral("the new entry does not carry code %1").arg(code));
-    check(!w.isVisible(), QStringLiteral("the window is still open after the add"));
+          u"the new entry does not carry code %1"_s.arg(code));
+    check(!w.isVisible(), u"the window is still open after the add"_s);
     return true;
 }
 
 void Walk::exit()
 {
-    m_line = QStringLiteral("%1: ").arg(m_stepCount + 1);
+    m_line = u"%1: "_s.arg(m_stepCount + 1);
     endProgram();
     endStep();
     m_exited = true;
@@ -1298,14 +1259,14 @@ void Walk::restart()
     m_services.ends = 0;
     m_forms = std::make_unique<Forms>();
     m_forms->frmMain->Show(ShowMode::Modeless);
-    log(QStringLiteral("start the program again"));
+    log(u"start the program again"_s);
     m_records.clear();
     m_nextCode = 1;
     m_selectedLevel = 0;
     m_selectedCode = 0;
     m_schools = DesignedSchools;
     m_codesGoneAt = 0;
-    ++m_counts[QStringLiteral("programs started again")];
+    ++m_counts[u"programs started again"_s];
 }
 
 void Walk::endProgram()
@@ -1317,22 +1278,20 @@ void Walk::endProgram()
     }
     QPointer<frmStudent> studentWindow = student();
     const int path = uniform(0, 2);
-    log(path == 0   ? QStringLiteral("Exit button")
-        : path == 1 ? QStringLiteral("File, Exit")
-                    : QStringLiteral("main window's close box"));
+    log(path == 0 ? u"Exit button"_s : path == 1 ? u"File, Exit"_s : u"main window's close box"_s);
     if (path == 0)
         QTest::mouseClick(main().cmdExit, Qt::LeftButton);
     else if (path == 1)
         main().mnuFileExit->trigger();
     else
         main().close();
-    check(hasEnded() && m_services.ends == 1, QStringLiteral("the program did not end"));
+    check(hasEnded() && m_services.ends == 1, u"the program did not end"_s);
     check(!m_forms->frmMain.isLoaded() && !m_forms->frmStudent.isLoaded(),
-          QStringLiteral("a window is still loaded"));
+          u"a window is still loaded"_s);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    check(!studentWindow, QStringLiteral("the student window was not released"));
+    check(!studentWindow, u"the student window was not released"_s);
     check(std::none_of(records.begin(), records.end(), [](const auto &r) { return !r.expired(); }),
-          QStringLiteral("records outlived the program"));
+          u"records outlived the program"_s);
 }
 
 constexpr int DefaultSteps = 2000;
@@ -1363,7 +1322,7 @@ enum class Moment {
 
 Q_DECLARE_METATYPE(Moment)
 
-class TestModel : public QObject
+class TestModel : public testing::ProgramTest
 {
     Q_OBJECT
 
@@ -1372,7 +1331,6 @@ public:
 
 private Q_SLOTS:
     void init();
-    void cleanup();
 
     void randomWalk();
     void codesRunOut();
@@ -1382,16 +1340,11 @@ private Q_SLOTS:
     void closeBoxAtAnyMoment();
 
 private:
-    frmMain &main() { return m_program->main(); }
-    ListBox &list() { return *main().lstStudent; }
-    frmStudent *student() { return m_program->student(); }
     // Opens the student window with a main-window button and runs inside while it is shown.
     bool withStudent(QPushButton *button, const std::function<void(frmStudent &)> &inside);
     bool withAbout(const std::function<void(frmAbout &)> &inside);
     // Adds a student through the main window, every field filled in.
-    void add(const QString &name, const QString &units = QStringLiteral("8"));
-
-    std::unique_ptr<testing::Program> m_program;
+    void add(const QString &name, const QString &units = u"8"_s);
 };
 
 TestModel::TestModel()
@@ -1406,12 +1359,6 @@ TestModel::TestModel()
 void TestModel::init()
 {
     m_program = std::make_unique<testing::Program>();
-}
-
-void TestModel::cleanup()
-{
-    m_program.reset();
-    QCOMPARE(testing::visibleTopLevelCount(), 0);
 }
 
 bool TestModel::withStudent(QPushButton *button, const std::function<void(frmStudent &)> &inside)
@@ -1478,7 +1425,7 @@ void TestModel::codesRunOut()
         w.setAction(StudentAction::Add);
         w.Show(ShowMode::Modeless);
         // Scattered names, so that entries go in all over the list.
-        w.txtName->setText(QStringLiteral("Student %1").arg(i * 7919 % 32768));
+        w.txtName->setText(u"Student %1"_s.arg(i * 7919 % 32768));
         w.optLevel[i % 4].setValue(true);
         QTest::mouseClick(w.cmdAction, Qt::LeftButton);
     }
@@ -1486,11 +1433,10 @@ void TestModel::codesRunOut()
     QCOMPARE(testing::students(w)->Count(), 32766);
     QVERIFY(m_program->services.messages.empty());
 
-    add(QStringLiteral("Last One"));
+    add(u"Last One"_s);
     QCOMPARE(list().ListCount(), 32767);
     QCOMPARE(list().ItemData(list().NewIndex()), 32767);
-    QCOMPARE(testing::students(w)->Item(QStringLiteral(" 32767"))->StudentName(),
-             QStringLiteral("Last One"));
+    QCOMPARE(testing::students(w)->Item(u" 32767"_s)->StudentName(), u"Last One"_s);
 
     // The 32768th is refused and taken back; the window stays open with what was typed.
     // Removing a student frees no code, so the next try is refused the same way.
@@ -1499,8 +1445,8 @@ void TestModel::codesRunOut()
         bool stayedOpen = false;
         bool typedKept = false;
         QVERIFY(withStudent(main().cmdAdd, [&](frmStudent &window) {
-            typeInto(window.txtName, QStringLiteral("One Too Many"));
-            typeInto(window.txtUnits, QStringLiteral("3"));
+            typeInto(window.txtName, u"One Too Many"_s);
+            typeInto(window.txtUnits, u"3"_s);
             QTest::mouseClick(&window.optLevel[0], Qt::LeftButton);
             QTest::mouseClick(window.cmdAction, Qt::LeftButton);
             stayedOpen = window.isVisible();
@@ -1535,16 +1481,16 @@ void TestModel::namesStayWhole_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("10,000 characters")
-        << QStringLiteral("Zo\u00EB \u05E9\u05DC\u05D5\u05DD <b>").repeated(1000).left(10000);
-    QTest::newRow("bold markup") << QStringLiteral("<b>x</b>");
+        << u"Zo\u00EB \u05E9\u05DC\u05D5\u05DD <b>"_s.repeated(1000).left(10000);
+    QTest::newRow("bold markup") << u"<b>x</b>"_s;
     QTest::newRow("markup with an image and an entity")
-        << QStringLiteral("<img src=\"missing.png\"> &amp; <i>Ann</i>");
+        << u"<img src=\"missing.png\"> &amp; <i>Ann</i>"_s;
     QTest::newRow("right to left")
-        << QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u0645\u0631\u062D\u0628\u0627 \u200F12");
+        << u"\u05E9\u05DC\u05D5\u05DD \u0645\u0631\u062D\u0628\u0627 \u200F12"_s;
     QTest::newRow("emoji sequences")
-        << QStringLiteral("\U0001F469\u200D\U0001F393 \U0001F1E9\U0001F1EA \U0001F600");
-    QTest::newRow("combining marks") << QStringLiteral("Zoe\u0308 Nguye\u0302\u0303n");
-    QTest::newRow("blanks only") << QStringLiteral("   ");
+        << u"\U0001F469\u200D\U0001F393 \U0001F1E9\U0001F1EA \U0001F600"_s;
+    QTest::newRow("combining marks") << u"Zoe\u0308 Nguye\u0302\u0303n"_s;
+    QTest::newRow("blanks only") << u"   "_s;
 }
 
 void TestModel::namesStayWhole()
@@ -1559,7 +1505,7 @@ void TestModel::namesStayWhole()
     QAccessibleInterface *listed = QAccessible::queryAccessibleInterface(&list());
     QVERIFY(listed && listed->child(0));
     QCOMPARE(listed->child(0)->text(QAccessible::Name), name);
-    QCOMPARE(testing::students(*student())->Item(QStringLiteral(" 1"))->StudentName(), name);
+    QCOMPARE(testing::students(*student())->Item(u" 1"_s)->StudentName(), name);
     // The list cuts a long name off at its edge; neither it nor the window grows.
     QCOMPARE(main().size(), mainSize);
     QCOMPARE(list().geometry(), listPlace);
@@ -1574,8 +1520,7 @@ void TestModel::namesStayWhole()
     QCOMPARE(displayed, name);
     QVERIFY(m_program->services.messages.empty());
     QCOMPARE(m_program->services.printer->documents().size(), 1);
-    QCOMPARE(printedValue(m_program->services.printer->documents().first(),
-                          QStringLiteral("Student Name:")),
+    QCOMPARE(printedValue(m_program->services.printer->documents().first(), u"Student Name:"_s),
              std::optional<QString>(name));
 }
 
@@ -1600,8 +1545,8 @@ void TestModel::closeBoxAtAnyMoment_data()
 void TestModel::closeBoxAtAnyMoment()
 {
     QFETCH(Moment, moment);
-    add(QStringLiteral("Kept"));
-    const std::weak_ptr<CStudent> kept = testing::students(*student())->Item(QStringLiteral(" 1"));
+    add(u"Kept"_s);
+    const std::weak_ptr<CStudent> kept = testing::students(*student())->Item(u" 1"_s);
     const auto closeOnMessage = [this](QWidget *window) {
         m_program->services.messageBox->onShow = [this, window] {
             m_program->services.messageBox->onShow = nullptr;
@@ -1609,8 +1554,8 @@ void TestModel::closeBoxAtAnyMoment()
         };
     };
     const auto typeFailingAdd = [](frmStudent &w) {
-        typeInto(w.txtName, QStringLiteral("Aaron"));
-        typeInto(w.txtUnits, QStringLiteral("40000"));
+        typeInto(w.txtName, u"Aaron"_s);
+        typeInto(w.txtUnits, u"40000"_s);
         QTest::mouseClick(&w.optLevel[3], Qt::LeftButton);
     };
 
@@ -1619,7 +1564,7 @@ void TestModel::closeBoxAtAnyMoment()
     switch (moment) {
     case Moment::AddHalfTyped:
         shown = withStudent(main().cmdAdd, [](frmStudent &w) {
-            typeInto(w.txtName, QStringLiteral("Half"));
+            typeInto(w.txtName, u"Half"_s);
             w.close();
         });
         break;
@@ -1651,7 +1596,7 @@ void TestModel::closeBoxAtAnyMoment()
         list().setListIndex(0);
         shown = withStudent(moment == Moment::Display ? main().cmdDisplay : main().cmdRemove,
                             [](frmStudent &w) {
-                                QTest::keyClicks(w.txtName, QStringLiteral(" changed"));
+                                QTest::keyClicks(w.txtName, u" changed"_s);
                                 w.close();
                             });
         break;
@@ -1660,7 +1605,7 @@ void TestModel::closeBoxAtAnyMoment()
         break;
     case Moment::MainWhileStudentOpen:
         shown = withStudent(main().cmdAdd, [this](frmStudent &w) {
-            typeInto(w.txtName, QStringLiteral("Half"));
+            typeInto(w.txtName, u"Half"_s);
             main().close();
         });
         break;
@@ -1698,13 +1643,13 @@ void TestModel::closeBoxAtAnyMoment()
     QVERIFY(!hasEnded());
     QCOMPARE(testing::visibleTopLevelCount(), 1);
     QCOMPARE(list().ListCount(), 1);
-    QCOMPARE(list().List(0), QStringLiteral("Kept"));
+    QCOMPARE(list().List(0), u"Kept"_s);
     QCOMPARE(testing::students(*student())->Count(), 1);
-    QCOMPARE(kept.lock()->StudentName(), QStringLiteral("Kept"));
+    QCOMPARE(kept.lock()->StudentName(), u"Kept"_s);
     QVERIFY(m_program->services.printer->documents().isEmpty());
     QCOMPARE(m_program->forms->frmAbout.isLoaded(), false);
     // The next add gets the next code: one more if the failed add used one up.
-    add(QStringLiteral("Next"));
+    add(u"Next"_s);
     QCOMPARE(list().ItemData(list().NewIndex()), overflow ? 3 : 2);
     QCOMPARE(testing::students(*student())->Count(), 2);
 }

@@ -5,6 +5,7 @@
 #include "platform/services/PainterPrinter.h"
 #include "platform/services/Printer.h"
 #include "support/Errors.h"
+#include "support/PdfText.h"
 #include "support/RecordingPrinter.h"
 
 #include <QApplication>
@@ -18,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QtTest>
-#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <memory>
@@ -27,6 +27,7 @@
 using namespace Qt::StringLiterals;
 using platform::PrintItem;
 using platform::PrintStatement;
+using namespace testing;
 
 Q_DECLARE_METATYPE(platform::PrintItem)
 
@@ -39,82 +40,6 @@ PrintItem T(const QString &text)
 const PrintItem NextZone = PrintItem::NextZone();
 const PrintItem EndOfLine = PrintItem::EndOfLine();
 
-// A word of a PDF's text layer, in points from the page's top-left corner.
-struct PdfWord
-{
-    QString text;
-    int page = 0;
-    QRectF box;
-};
-
-struct PdfText
-{
-    QString error;
-    QList<QSizeF> pages;
-    QList<PdfWord> words;
-};
-
-PdfText readPdf(const QString &path)
-{
-    PdfText result;
-    QProcess process;
-    process.start(u"pdftotext"_s, {u"-bbox"_s, path, u"-"_s});
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        result.error = u"pdftotext -bbox %1 failed: %2 %3"_s.arg(
-            path, process.errorString(), QString::fromLocal8Bit(process.readAllStandardError()));
-        return result;
-    }
-    QXmlStreamReader xml(process.readAllStandardOutput());
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const auto attributes = xml.attributes();
-        const auto number = [&](const char *name) {
-            return attributes.value(QLatin1String(name)).toDouble();
-        };
-        if (xml.name() == u"page") {
-            result.pages.append(QSizeF(number("width"), number("height")));
-        } else if (xml.name() == u"word") {
-            const QRectF box(QPointF(number("xMin"), number("yMin")),
-                             QPointF(number("xMax"), number("yMax")));
-            result.words.append(PdfWord{xml.readElementText(), int(result.pages.size()) - 1, box});
-        }
-    }
-    if (xml.hasError())
-        result.error = u"bad pdftotext output: %1"_s.arg(xml.errorString());
-    return result;
-}
-
-// Lines of words in reading order: page, then top, then left.
-QList<QList<PdfWord>> linesOf(const PdfText &text)
-{
-    QList<PdfWord> words = text.words;
-    std::stable_sort(words.begin(), words.end(), [](const PdfWord &a, const PdfWord &b) {
-        if (a.page != b.page)
-            return a.page < b.page;
-        if (std::abs(a.box.top() - b.box.top()) > 1.0)
-            return a.box.top() < b.box.top();
-        return a.box.left() < b.box.left();
-    });
-    QList<QList<PdfWord>> lines;
-    for (const PdfWord &word : words) {
-        if (lines.isEmpty() || lines.last().first().page != word.page ||
-            std::abs(lines.last().first().box.top() - word.box.top()) > 1.0)
-            lines.append(QList<PdfWord>{});
-        lines.last().append(word);
-    }
-    return lines;
-}
-
-QStringList textsOf(const QList<PdfWord> &words)
-{
-    QStringList texts;
-    for (const PdfWord &word : words)
-        texts.append(word.text);
-    return texts;
-}
-
 int pdfPageCount(const QString &path)
 {
     QProcess process;
@@ -125,25 +50,6 @@ int pdfPageCount(const QString &path)
         QRegularExpression(u"^Pages:\\s+(\\d+)$"_s, QRegularExpression::MultilineOption)
             .match(QString::fromLocal8Bit(process.readAllStandardOutput()));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-// The reference line every layout document starts with: ten zeros at the left margin give
-// the margin and the width of one column as the PDF shows them.
-const QString Zeros = u"0000000000"_s;
-
-struct Ruler
-{
-    qreal margin = 0;
-    qreal column = 0;
-    qreal x(qreal columns) const { return margin + columns * column; }
-};
-
-std::optional<Ruler> rulerOf(const QList<QList<PdfWord>> &lines)
-{
-    if (lines.isEmpty() || lines.first().first().text != Zeros)
-        return std::nullopt;
-    const QRectF box = lines.first().first().box;
-    return Ruler{box.left(), box.width() / Zeros.size()};
 }
 
 // A PDF printer whose new pages fail while failNewPage is set.

@@ -1,6 +1,7 @@
 // The student report and the school list, driven from the student window's Print menu:
 // what the printer gets, item by item, and how it lands on paper.
 
+#include "support/PdfText.h"
 #include "TestSupport.h"
 
 #include "platform/controls/CheckBox.h"
@@ -21,17 +22,23 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <QXmlStreamReader>
 
 #include <cmath>
 #include <optional>
 
+using namespace Qt::StringLiterals;
 using platform::PrintItem;
 using platform::PrintStatement;
+using testing::linesOf;
+using testing::PdfText;
+using testing::readPdf;
+using testing::Ruler;
+using testing::rulerOf;
+using testing::textsOf;
+using testing::Zeros;
 
 namespace platform {
 
@@ -75,8 +82,7 @@ PrintItem T(const QString &text)
 const PrintItem NextZone = PrintItem::NextZone();
 const PrintItem EndOfLine = PrintItem::EndOfLine();
 const PrintItem LabelIndent = PrintItem::Column(7);
-const QStringList DesignedSchools{QStringLiteral("Franklin"), QStringLiteral("Highland"),
-                                  QStringLiteral("Midtown"), QStringLiteral("West Highland")};
+const QStringList DesignedSchools{u"Franklin"_s, u"Highland"_s, u"Midtown"_s, u"West Highland"_s};
 
 // What the student report prints; deans empty means no Dean's list line.
 struct Printed
@@ -91,22 +97,14 @@ Document studentDocument(const Printed &p)
         return PrintStatement{LabelIndent, T(QLatin1String(label)), NextZone, T(value), EndOfLine};
     };
     Document document{
-        empty,
-        empty,
-        empty,
-        {NextZone, NextZone, T(QStringLiteral("Student Information")), EndOfLine},
-        empty,
-        empty,
-        empty,
-        labelled("Student Name:", p.name),
-        empty,
-        labelled("Units Completed:", p.units),
-        empty,
-        {LabelIndent, T(QStringLiteral("Major:")), NextZone, NextZone, T(p.major), EndOfLine},
-        empty,
-        labelled("School:", p.school),
-        empty,
-        labelled("Grade Level:", p.grade),
+        empty, empty,
+        empty, {NextZone, NextZone, T(u"Student Information"_s), EndOfLine},
+        empty, empty,
+        empty, labelled("Student Name:", p.name),
+        empty, labelled("Units Completed:", p.units),
+        empty, {LabelIndent, T(u"Major:"_s), NextZone, NextZone, T(p.major), EndOfLine},
+        empty, labelled("School:", p.school),
+        empty, labelled("Grade Level:", p.grade),
         empty};
     if (!p.deans.isEmpty())
         document.append(labelled("Deans List:", p.deans));
@@ -117,9 +115,9 @@ Document schoolDocument(const QStringList &schools)
 {
     const PrintStatement empty{EndOfLine};
     Document document{empty, empty, empty};
-    document << PrintStatement{NextZone, NextZone, T(QStringLiteral("Margaret Ellis")), EndOfLine};
+    document << PrintStatement{NextZone, NextZone, T(u"Margaret Ellis"_s), EndOfLine};
     document << empty << empty << empty;
-    document << PrintStatement{NextZone, T(QStringLiteral("School List:")), EndOfLine} << empty;
+    document << PrintStatement{NextZone, T(u"School List:"_s), EndOfLine} << empty;
     for (const QString &school : schools)
         document << PrintStatement{NextZone, NextZone, T(school), EndOfLine} << empty;
     return document;
@@ -183,30 +181,18 @@ public:
         fill(entry);
         QTest::mouseClick(form.cmdAction, Qt::LeftButton);
         const int newest = lstStudent.NewIndex();
-        return QStringLiteral(" %1").arg(lstStudent.ItemData(newest));
+        return u" %1"_s.arg(lstStudent.ItemData(newest));
     }
 
-    QStringList schools() const
-    {
-        QStringList texts;
-        for (int i = 0; i < form.cboSchool->ListCount(); ++i)
-            texts.append(form.cboSchool->List(i));
-        return texts;
-    }
+    QStringList schools() const { return testing::entries(*form.cboSchool); }
 
-    platform::ListBox lstStudent{nullptr, QStringLiteral("lstStudent"), QRect(),
-                                 platform::Sorting::Sorted};
+    platform::ListBox lstStudent{nullptr, u"lstStudent"_s, QRect(), platform::Sorting::Sorted};
     frmStudent form{lstStudent};
 };
 
-const Entry Ada{
-    QStringLiteral("Ada Lovelace"), QStringLiteral("120"), 2, QStringLiteral("Highland"), 2, 1};
-const Printed AdaPrinted{QStringLiteral("Ada Lovelace"),
-                         QStringLiteral("120"),
-                         QStringLiteral("Computer Information Systems"),
-                         QStringLiteral("Highland"),
-                         QStringLiteral("Junior"),
-                         QStringLiteral("Yes")};
+const Entry Ada{u"Ada Lovelace"_s, u"120"_s, 2, u"Highland"_s, 2, 1};
+const Printed AdaPrinted{u"Ada Lovelace"_s, u"120"_s,    u"Computer Information Systems"_s,
+                         u"Highland"_s,     u"Junior"_s, u"Yes"_s};
 
 // Raises a printer error at one statement (counted from 0) and keeps the ones before it.
 class FailingPrinter final : public platform::PrinterService
@@ -217,7 +203,7 @@ public:
     {
         if (m_printed++ == m_failAt)
             throw platform::RuntimeError(platform::ErrorKind::PrinterUnavailable,
-                                         QStringLiteral("No printer is available."));
+                                         u"No printer is available."_s);
     }
     void endDoc() override { ++m_ended; }
 
@@ -225,66 +211,6 @@ private:
     int m_failAt;
     int m_printed = 0;
     int &m_ended;
-};
-
-// Reading a PDF's words back.
-
-struct PdfWord
-{
-    QString text;
-    QRectF box; // points from the page's top-left corner
-};
-
-// Lines of words, top to bottom, or an error message.
-std::pair<QList<QList<PdfWord>>, QString> pdfLines(const QString &path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-bbox"), path, QStringLiteral("-")});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {{},
-                QStringLiteral("pdftotext -bbox %1 failed: %2")
-                    .arg(path, QString::fromLocal8Bit(process.readAllStandardError()))};
-    QList<QList<PdfWord>> lines;
-    QXmlStreamReader xml(process.readAllStandardOutput());
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word")
-            continue;
-        const auto attributes = xml.attributes();
-        const auto number = [&](const char *name) {
-            return attributes.value(QLatin1String(name)).toDouble();
-        };
-        const PdfWord word{QString(), QRectF(QPointF(number("xMin"), number("yMin")),
-                                             QPointF(number("xMax"), number("yMax")))};
-        // pdftotext writes the words of a page top to bottom, left to right.
-        if (lines.isEmpty() || std::abs(lines.last().first().box.top() - word.box.top()) > 1.0)
-            lines.append(QList<PdfWord>{});
-        lines.last().append(word);
-        lines.last().last().text = xml.readElementText();
-    }
-    return {lines, xml.hasError() ? xml.errorString() : QString()};
-}
-
-QString lineText(const QList<PdfWord> &line)
-{
-    QStringList texts;
-    for (const PdfWord &word : line)
-        texts.append(word.text);
-    return texts.join(u' ');
-}
-
-// Margin and column width, measured on a line of ten zeros printed at the left margin.
-struct Ruler
-{
-    qreal margin = 0;
-    qreal column = 0;
-    qreal x(qreal columns) const { return margin + columns * column; }
-    qreal zone() const { return 14 * column; }
-    // Start of the n-th zone after the position x.
-    qreal zoneAfter(qreal position, int n = 1) const
-    {
-        return margin + (std::floor((position - margin) / zone()) + n) * zone();
-    }
 };
 
 } // namespace
@@ -349,55 +275,27 @@ void TestReports::studentReportInAddMode_data()
 
     QTest::newRow("junior on the Dean's list") << Ada << AdaPrinted;
     QTest::newRow("freshman not on the Dean's list")
-        << Entry{QStringLiteral("Bo Li"), QStringLiteral("12"), 0, QStringLiteral("Franklin"), 0, 0}
-        << Printed{QStringLiteral("Bo Li"),      QStringLiteral("12"),
-                   QStringLiteral("Accounting"), QStringLiteral("Franklin"),
-                   QStringLiteral("Freshman"),   QStringLiteral("No")};
-    QTest::newRow("sophomore")
-        << Entry{QStringLiteral("Cy"), QStringLiteral("40"), 1, QStringLiteral("Midtown"), 1, 0}
-        << Printed{QStringLiteral("Cy"),        QStringLiteral("40"),
-                   QStringLiteral("Business"),  QStringLiteral("Midtown"),
-                   QStringLiteral("Sophomore"), QStringLiteral("No")};
+        << Entry{u"Bo Li"_s, u"12"_s, 0, u"Franklin"_s, 0, 0}
+        << Printed{u"Bo Li"_s, u"12"_s, u"Accounting"_s, u"Franklin"_s, u"Freshman"_s, u"No"_s};
+    QTest::newRow("sophomore") << Entry{u"Cy"_s, u"40"_s, 1, u"Midtown"_s, 1, 0}
+                               << Printed{u"Cy"_s,      u"40"_s,        u"Business"_s,
+                                          u"Midtown"_s, u"Sophomore"_s, u"No"_s};
     QTest::newRow("senior, Dean's list grayed: no Dean's list line")
-        << Entry{QStringLiteral("Di"),
-                 QStringLiteral("100"),
-                 3,
-                 QStringLiteral("West Highland"),
-                 3,
-                 2}
-        << Printed{QStringLiteral("Di"),        QStringLiteral("100"),
-                   QStringLiteral("Marketing"), QStringLiteral("West Highland"),
-                   QStringLiteral("Senior"),    QString()};
+        << Entry{u"Di"_s, u"100"_s, 3, u"West Highland"_s, 3, 2}
+        << Printed{u"Di"_s, u"100"_s, u"Marketing"_s, u"West Highland"_s, u"Senior"_s, QString()};
     QTest::newRow("three blanks as the name")
-        << Entry{QStringLiteral("   "), QStringLiteral("3"), 0, QStringLiteral("Franklin"), 0, 0}
-        << Printed{QStringLiteral("   "),        QStringLiteral("3"),
-                   QStringLiteral("Accounting"), QStringLiteral("Franklin"),
-                   QStringLiteral("Freshman"),   QStringLiteral("No")};
+        << Entry{u"   "_s, u"3"_s, 0, u"Franklin"_s, 0, 0}
+        << Printed{u"   "_s, u"3"_s, u"Accounting"_s, u"Franklin"_s, u"Freshman"_s, u"No"_s};
     QTest::newRow("letters as units")
-        << Entry{QStringLiteral("Ed"), QStringLiteral("abc"), 0, QStringLiteral("Franklin"), 0, 1}
-        << Printed{QStringLiteral("Ed"),         QStringLiteral("abc"),
-                   QStringLiteral("Accounting"), QStringLiteral("Franklin"),
-                   QStringLiteral("Freshman"),   QStringLiteral("Yes")};
+        << Entry{u"Ed"_s, u"abc"_s, 0, u"Franklin"_s, 0, 1}
+        << Printed{u"Ed"_s, u"abc"_s, u"Accounting"_s, u"Franklin"_s, u"Freshman"_s, u"Yes"_s};
     QTest::newRow("units printed as typed")
-        << Entry{QStringLiteral("Flo"),
-                 QStringLiteral(" 12.50"),
-                 0,
-                 QStringLiteral("Franklin"),
-                 0,
-                 1}
-        << Printed{QStringLiteral("Flo"),        QStringLiteral(" 12.50"),
-                   QStringLiteral("Accounting"), QStringLiteral("Franklin"),
-                   QStringLiteral("Freshman"),   QStringLiteral("Yes")};
+        << Entry{u"Flo"_s, u" 12.50"_s, 0, u"Franklin"_s, 0, 1}
+        << Printed{u"Flo"_s, u" 12.50"_s, u"Accounting"_s, u"Franklin"_s, u"Freshman"_s, u"Yes"_s};
     QTest::newRow("markup and accents stay text")
-        << Entry{QStringLiteral("<b>Zoë</b> Ó Sé"),
-                 QStringLiteral("7"),
-                 0,
-                 QStringLiteral("Franklin"),
-                 0,
-                 0}
-        << Printed{QStringLiteral("<b>Zoë</b> Ó Sé"), QStringLiteral("7"),
-                   QStringLiteral("Accounting"),      QStringLiteral("Franklin"),
-                   QStringLiteral("Freshman"),        QStringLiteral("No")};
+        << Entry{u"<b>Zoë</b> Ó Sé"_s, u"7"_s, 0, u"Franklin"_s, 0, 0}
+        << Printed{u"<b>Zoë</b> Ó Sé"_s, u"7"_s,        u"Accounting"_s,
+                   u"Franklin"_s,        u"Freshman"_s, u"No"_s};
 }
 
 void TestReports::studentReportInAddMode()
@@ -427,18 +325,11 @@ void TestReports::studentReportShowsTheFields_data()
     QTest::addColumn<Printed>("printed");
 
     // Stored from "45.5": the record keeps 46 and the window shows "46".
-    const Printed shown{QStringLiteral("Grace Hopper"), QStringLiteral("46"),
-                        QStringLiteral("Marketing"),    QStringLiteral("Highland"),
-                        QStringLiteral("Junior"),       QStringLiteral("Yes")};
-    const Entry changes{QStringLiteral("Grace B. Hopper"),
-                        QStringLiteral("47 so far"),
-                        1,
-                        QStringLiteral("Midtown"),
-                        3,
-                        0};
-    const Printed changed{QStringLiteral("Grace B. Hopper"), QStringLiteral("47 so far"),
-                          QStringLiteral("Business"),        QStringLiteral("Midtown"),
-                          QStringLiteral("Senior"),          QStringLiteral("No")};
+    const Printed shown{u"Grace Hopper"_s, u"46"_s,     u"Marketing"_s,
+                        u"Highland"_s,     u"Junior"_s, u"Yes"_s};
+    const Entry changes{u"Grace B. Hopper"_s, u"47 so far"_s, 1, u"Midtown"_s, 3, 0};
+    const Printed changed{u"Grace B. Hopper"_s, u"47 so far"_s, u"Business"_s,
+                          u"Midtown"_s,         u"Senior"_s,    u"No"_s};
     for (const auto &[name, action] :
          {std::pair{"D", StudentAction::Display}, std::pair{"R", StudentAction::Remove}}) {
         QTest::addRow("%s: as displayed", name) << action << std::optional<Entry>() << shown;
@@ -454,10 +345,8 @@ void TestReports::studentReportShowsTheFields()
     QFETCH(Printed, printed);
 
     Window window;
-    window.add(Entry{QStringLiteral("Bob Byte"), QStringLiteral("1"), 0, QStringLiteral("Franklin"),
-                     0, 0});
-    const QString key = window.add(Entry{QStringLiteral("Grace Hopper"), QStringLiteral("45.5"), 3,
-                                         QStringLiteral("Highland"), 2, 1});
+    window.add(Entry{u"Bob Byte"_s, u"1"_s, 0, u"Franklin"_s, 0, 0});
+    const QString key = window.add(Entry{u"Grace Hopper"_s, u"45.5"_s, 3, u"Highland"_s, 2, 1});
     QCOMPARE(testing::students(window.form)->Count(), 2);
     window.show(action, key);
     if (changes)
@@ -469,8 +358,7 @@ void TestReports::studentReportShowsTheFields()
     QCOMPARE(m_services->printer->documents().size(), 1);
     QCOMPARE(m_services->printer->documents().first(), studentDocument(printed));
     // The stored record is untouched by changes made in the window.
-    QCOMPARE(testing::students(window.form)->Item(key)->StudentName(),
-             QStringLiteral("Grace Hopper"));
+    QCOMPARE(testing::students(window.form)->Item(key)->StudentName(), u"Grace Hopper"_s);
     QCOMPARE(testing::students(window.form)->Count(), 2);
 }
 
@@ -480,34 +368,28 @@ void TestReports::entryChecks_data()
     QTest::addColumn<QString>("prompt");
     QTest::addColumn<QString>("focus"); // empty: the focus stays where it was
 
-    const QString name = QStringLiteral("Al");
-    const QString units = QStringLiteral("3");
-    const QString school = QStringLiteral("Midtown");
+    const QString name = u"Al"_s;
+    const QString units = u"3"_s;
+    const QString school = u"Midtown"_s;
     QTest::newRow("everything empty: only the name is asked for")
-        << Entry{} << QStringLiteral("Please Enter Your Name") << QStringLiteral("txtName");
+        << Entry{} << u"Please Enter Your Name"_s << u"txtName"_s;
     QTest::newRow("only the name missing")
-        << Entry{{}, units, 1, school, 0, 1} << QStringLiteral("Please Enter Your Name")
-        << QStringLiteral("txtName");
+        << Entry{{}, units, 1, school, 0, 1} << u"Please Enter Your Name"_s << u"txtName"_s;
     QTest::newRow("name only: units asked for next")
-        << Entry{name, {}, -1, {}, -1, 0} << QStringLiteral("Enter Number of Units")
-        << QStringLiteral("txtUnits");
+        << Entry{name, {}, -1, {}, -1, 0} << u"Enter Number of Units"_s << u"txtUnits"_s;
     QTest::newRow("only the units missing")
-        << Entry{name, {}, 1, school, 0, 0} << QStringLiteral("Enter Number of Units")
-        << QStringLiteral("txtUnits");
+        << Entry{name, {}, 1, school, 0, 0} << u"Enter Number of Units"_s << u"txtUnits"_s;
     QTest::newRow("major missing")
-        << Entry{name, units, -1, {}, -1, 0} << QStringLiteral("Please Enter Your Major")
-        << QStringLiteral("lstMajor");
+        << Entry{name, units, -1, {}, -1, 0} << u"Please Enter Your Major"_s << u"lstMajor"_s;
     QTest::newRow("only the major missing")
-        << Entry{name, units, -1, school, 0, 0} << QStringLiteral("Please Enter Your Major")
-        << QStringLiteral("lstMajor");
+        << Entry{name, units, -1, school, 0, 0} << u"Please Enter Your Major"_s << u"lstMajor"_s;
     QTest::newRow("school missing")
-        << Entry{name, units, 1, {}, 0, 0} << QStringLiteral("Please Enter Your School")
-        << QStringLiteral("cboSchool");
-    QTest::newRow("grade level missing") << Entry{name, units, 1, school, -1, 0}
-                                         << QStringLiteral("Grade Level Not Selected") << QString();
+        << Entry{name, units, 1, {}, 0, 0} << u"Please Enter Your School"_s << u"cboSchool"_s;
+    QTest::newRow("grade level missing")
+        << Entry{name, units, 1, school, -1, 0} << u"Grade Level Not Selected"_s << QString();
     QTest::newRow("grade level missing, school typed: not added")
-        << Entry{name, units, 1, QStringLiteral("Lakeview"), -1, 0}
-        << QStringLiteral("Grade Level Not Selected") << QString();
+        << Entry{name, units, 1, u"Lakeview"_s, -1, 0} << u"Grade Level Not Selected"_s
+        << QString();
 }
 
 void TestReports::entryChecks()
@@ -530,7 +412,7 @@ void TestReports::entryChecks()
 
     QCOMPARE(m_services->messages.size(), size_t(1));
     QCOMPARE(m_services->messages.front().prompt, prompt);
-    QCOMPARE(m_services->messages.front().title, QStringLiteral("Error"));
+    QCOMPARE(m_services->messages.front().title, u"Error"_s);
     QVERIFY(m_services->errors.empty());
     QCOMPARE(m_services->printer->statementCount(), 0);
     QVERIFY(m_services->printer->documents().isEmpty());
@@ -541,11 +423,10 @@ void TestReports::entryChecks()
     QWidget *expected =
         focus.isEmpty() ? window.form.chkDeans : window.form.findChild<QWidget *>(focus);
     QVERIFY(expected);
-    QVERIFY2(
-        expected->hasFocus(),
-        qPrintable(QStringLiteral("focus is on %1")
-                       .arg(QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
-                                                        : QStringLiteral("nothing"))));
+    QVERIFY2(expected->hasFocus(),
+             qPrintable(u"focus is on %1"_s.arg(QApplication::focusWidget()
+                                                    ? QApplication::focusWidget()->objectName()
+                                                    : u"nothing"_s)));
 }
 
 void TestReports::typedSchoolJoinsTheList_data()
@@ -559,28 +440,22 @@ void TestReports::typedSchoolJoinsTheList_data()
         list.insert(position, school);
         return list;
     };
-    QTest::newRow("sorts first") << QStringLiteral("Eastside")
-                                 << with(0, QStringLiteral("Eastside")) << QStringLiteral("typed");
-    QTest::newRow("sorts between")
-        << QStringLiteral("Lakeview") << with(2, QStringLiteral("Lakeview"))
-        << QStringLiteral("typed");
-    QTest::newRow("sorts last") << QStringLiteral("Zenith") << with(4, QStringLiteral("Zenith"))
-                                << QStringLiteral("typed");
+    QTest::newRow("sorts first") << u"Eastside"_s << with(0, u"Eastside"_s) << u"typed"_s;
+    QTest::newRow("sorts between") << u"Lakeview"_s << with(2, u"Lakeview"_s) << u"typed"_s;
+    QTest::newRow("sorts last") << u"Zenith"_s << with(4, u"Zenith"_s) << u"typed"_s;
     QTest::newRow("letter case ignored in the order")
-        << QStringLiteral("jefferson") << with(2, QStringLiteral("jefferson"))
-        << QStringLiteral("typed");
+        << u"jefferson"_s << with(2, u"jefferson"_s) << u"typed"_s;
     QTest::newRow("accented letter sorts with its base letter")
-        << QStringLiteral("Éton") << with(0, QStringLiteral("Éton")) << QStringLiteral("typed");
+        << u"Éton"_s << with(0, u"Éton"_s) << u"typed"_s;
     QTest::newRow("differs only in case: added after the listed one")
-        << QStringLiteral("midtown") << with(3, QStringLiteral("midtown"))
-        << QStringLiteral("typed");
+        << u"midtown"_s << with(3, u"midtown"_s) << u"typed"_s;
     QTest::newRow("listed school typed: selected, nothing added")
-        << QStringLiteral("Midtown") << DesignedSchools << QStringLiteral("typed");
+        << u"Midtown"_s << DesignedSchools << u"typed"_s;
     // Editable text sets the field without a key: the listed school is selected all the same.
     QTest::newRow("listed school set by a screen reader: selected, nothing added")
-        << QStringLiteral("Highland") << DesignedSchools << QStringLiteral("reader setText");
+        << u"Highland"_s << DesignedSchools << u"reader setText"_s;
     QTest::newRow("listed school inserted by a screen reader: selected, nothing added")
-        << QStringLiteral("Highland") << DesignedSchools << QStringLiteral("reader insertText");
+        << u"Highland"_s << DesignedSchools << u"reader insertText"_s;
 }
 
 void TestReports::typedSchoolJoinsTheList()
@@ -630,7 +505,7 @@ void TestReports::printerFailureStopsTheReport_data()
     QTest::addColumn<QStringList>("schoolsAfter");
 
     QStringList withTyped = DesignedSchools;
-    withTyped.insert(2, QStringLiteral("Lakeview"));
+    withTyped.insert(2, u"Lakeview"_s);
     QTest::newRow("student report, no printer: nothing changed") << true << 0 << DesignedSchools;
     // The school selection step runs before the school line and is not undone.
     QTest::newRow("student report, fails at the school line") << true << 13 << withTyped;
@@ -650,7 +525,7 @@ void TestReports::printerFailureStopsTheReport()
     Window window;
     window.show(StudentAction::Add);
     Entry entry = Ada;
-    entry.school = QStringLiteral("Lakeview");
+    entry.school = u"Lakeview"_s;
     window.fill(entry);
     QAction *print = studentReport ? window.form.mnuPrintStudent : window.form.mnuPrintSchools;
     print->trigger();
@@ -658,8 +533,8 @@ void TestReports::printerFailureStopsTheReport()
     // Shown once, plainly, through the default error handling; the document is not ended.
     QCOMPARE(m_services->errors, std::vector{platform::ErrorKind::PrinterUnavailable});
     QCOMPARE(m_services->messages.size(), size_t(1));
-    QCOMPARE(m_services->messages.front().prompt, QStringLiteral("No printer is available."));
-    QCOMPARE(m_services->messages.front().title, QStringLiteral("Student Information"));
+    QCOMPARE(m_services->messages.front().prompt, u"No printer is available."_s);
+    QCOMPARE(m_services->messages.front().title, u"Student Information"_s);
     QCOMPARE(ended, 0);
     QCOMPARE(window.schools(), schoolsAfter);
     QVERIFY(window.form.isVisible());
@@ -673,9 +548,9 @@ void TestReports::printerFailureStopsTheReport()
     QVERIFY(recording->openDocument().isEmpty());
     if (studentReport) {
         Printed printed = AdaPrinted;
-        printed.school = QStringLiteral("Lakeview");
+        printed.school = u"Lakeview"_s;
         QCOMPARE(recording->documents().first(), studentDocument(printed));
-        QCOMPARE(window.schools().count(QStringLiteral("Lakeview")), 1);
+        QCOMPARE(window.schools().count(u"Lakeview"_s), 1);
     }
 }
 
@@ -685,18 +560,14 @@ void TestReports::schoolList_data()
     QTest::addColumn<QStringList>("added");
     QTest::addColumn<QStringList>("printed");
 
-    const QStringList mixed{QStringLiteral("Zeta"), QStringLiteral("alpha"),
-                            QStringLiteral("Mu Ridge")};
+    const QStringList mixed{u"Zeta"_s, u"alpha"_s, u"Mu Ridge"_s};
     QTest::newRow("empty list: author and heading only") << true << QStringList() << QStringList();
-    QTest::newRow("one school") << true << QStringList{QStringLiteral("Oak")}
-                                << QStringList{QStringLiteral("Oak")};
+    QTest::newRow("one school") << true << QStringList{u"Oak"_s} << QStringList{u"Oak"_s};
     QTest::newRow("sorted list") << true << mixed
-                                 << QStringList{QStringLiteral("alpha"), QStringLiteral("Mu Ridge"),
-                                                QStringLiteral("Zeta")};
+                                 << QStringList{u"alpha"_s, u"Mu Ridge"_s, u"Zeta"_s};
     QTest::newRow("unsorted list: in list order") << false << mixed << mixed;
     QTest::newRow("the same school twice")
-        << true << QStringList{QStringLiteral("Oak"), QStringLiteral("Oak")}
-        << QStringList{QStringLiteral("Oak"), QStringLiteral("Oak")};
+        << true << QStringList{u"Oak"_s, u"Oak"_s} << QStringList{u"Oak"_s, u"Oak"_s};
 }
 
 void TestReports::schoolList()
@@ -706,7 +577,7 @@ void TestReports::schoolList()
     QFETCH(QStringList, printed);
 
     QWidget parent;
-    platform::ComboBox cboSchool(&parent, QStringLiteral("cboSchool"), QRect(0, 0, 1455, 765),
+    platform::ComboBox cboSchool(&parent, u"cboSchool"_s, QRect(0, 0, 1455, 765),
                                  sorted ? platform::Sorting::Sorted : platform::Sorting::Unsorted);
     for (const QString &school : added)
         cboSchool.AddItem(school);
@@ -742,19 +613,19 @@ void TestReports::schoolListInEveryMode()
 
 std::optional<Ruler> TestReports::measureRuler(const QString &path)
 {
-    platform::Print({T(QStringLiteral("0000000000")), EndOfLine});
+    platform::Print({T(Zeros), EndOfLine});
     platform::EndDoc();
-    const auto [lines, error] = pdfLines(path);
-    if (!error.isEmpty() || lines.size() != 1 || lines[0].size() != 1)
+    const PdfText pdf = readPdf(path);
+    const auto lines = linesOf(pdf);
+    if (!pdf.error.isEmpty() || lines.size() != 1 || lines[0].size() != 1)
         return std::nullopt;
-    const QRectF box = lines[0][0].box;
-    return Ruler{box.left(), box.width() / 10};
+    return rulerOf(lines);
 }
 
 void TestReports::studentReportOnPaper()
 {
     QVERIFY(m_dir.isValid());
-    const QString path = m_dir.filePath(QStringLiteral("student.pdf"));
+    const QString path = m_dir.filePath(u"student.pdf"_s);
     m_services->usePrinter(std::make_unique<platform::PdfPrinter>(path));
     const auto ruler = measureRuler(path);
     QVERIFY2(ruler, "the ruler line could not be read back");
@@ -765,10 +636,11 @@ void TestReports::studentReportOnPaper()
     window.form.mnuPrintStudent->trigger();
     QVERIFY(m_services->errors.empty());
 
-    const auto [lines, error] = pdfLines(path);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const PdfText pdf = readPdf(path);
+    QVERIFY2(pdf.error.isEmpty(), qPrintable(pdf.error));
+    const auto lines = linesOf(pdf);
     QCOMPARE(lines.size(), 7);
-    QCOMPARE(lineText(lines[0]), QStringLiteral("Student Information"));
+    QCOMPARE(textsOf(lines[0]).join(u' '), u"Student Information"_s);
     QVERIFY(std::abs(lines[0].first().box.left() - ruler->x(28)) < 0.3);
 
     struct Labelled
@@ -778,30 +650,28 @@ void TestReports::studentReportOnPaper()
         int zones;
     };
     const QList<Labelled> expected{
-        {QStringLiteral("Student Name:"), QStringLiteral("Ada Lovelace"), 1},
-        {QStringLiteral("Units Completed:"), QStringLiteral("120"), 1},
-        {QStringLiteral("Major:"), QStringLiteral("Computer Information Systems"), 2},
-        {QStringLiteral("School:"), QStringLiteral("Highland"), 1},
-        {QStringLiteral("Grade Level:"), QStringLiteral("Junior"), 1},
-        {QStringLiteral("Deans List:"), QStringLiteral("Yes"), 1},
+        {u"Student Name:"_s, u"Ada Lovelace"_s, 1},
+        {u"Units Completed:"_s, u"120"_s, 1},
+        {u"Major:"_s, u"Computer Information Systems"_s, 2},
+        {u"School:"_s, u"Highland"_s, 1},
+        {u"Grade Level:"_s, u"Junior"_s, 1},
+        {u"Deans List:"_s, u"Yes"_s, 1},
     };
     for (int i = 0; i < expected.size(); ++i) {
         const auto &line = lines[i + 1];
         const Labelled &row = expected[i];
         const qsizetype labelWords = row.label.count(u' ') + 1;
-        QCOMPARE(lineText(line.first(labelWords)), row.label);
-        QCOMPARE(lineText(line.sliced(labelWords)), row.value);
+        QCOMPARE(textsOf(line.first(labelWords)).join(u' '), row.label);
+        QCOMPARE(textsOf(line.sliced(labelWords)).join(u' '), row.value);
         const qreal labelStart = line.first().box.left();
         const qreal labelEnd = line[labelWords - 1].box.right();
         const qreal valueStart = line[labelWords].box.left();
         QVERIFY2(std::abs(labelStart - ruler->x(6)) < 0.3,
-                 qPrintable(QStringLiteral("%1 starts at %2 pt, not %3 pt")
-                                .arg(row.label)
+                 qPrintable(u"%1 starts at %2 pt, not %3 pt"_s.arg(row.label)
                                 .arg(labelStart)
                                 .arg(ruler->x(6))));
         QVERIFY2(std::abs(valueStart - ruler->zoneAfter(labelEnd, row.zones)) < 0.3,
-                 qPrintable(QStringLiteral("%1 starts at %2 pt, not at the zone %3 pt")
-                                .arg(row.value)
+                 qPrintable(u"%1 starts at %2 pt, not at the zone %3 pt"_s.arg(row.value)
                                 .arg(valueStart)
                                 .arg(ruler->zoneAfter(labelEnd, row.zones))));
     }
@@ -817,7 +687,7 @@ void TestReports::studentReportOnPaper()
 void TestReports::schoolListOnPaper()
 {
     QVERIFY(m_dir.isValid());
-    const QString path = m_dir.filePath(QStringLiteral("schools.pdf"));
+    const QString path = m_dir.filePath(u"schools.pdf"_s);
     m_services->usePrinter(std::make_unique<platform::PdfPrinter>(path));
     const auto ruler = measureRuler(path);
     QVERIFY2(ruler, "the ruler line could not be read back");
@@ -827,19 +697,17 @@ void TestReports::schoolListOnPaper()
     window.form.mnuPrintSchools->trigger();
     QVERIFY(m_services->errors.empty());
 
-    const auto [lines, error] = pdfLines(path);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const PdfText pdf = readPdf(path);
+    QVERIFY2(pdf.error.isEmpty(), qPrintable(pdf.error));
+    const auto lines = linesOf(pdf);
     QStringList texts;
     for (const auto &line : lines)
-        texts.append(lineText(line));
-    QCOMPARE(texts,
-             QStringList({QStringLiteral("Margaret Ellis"), QStringLiteral("School List:")}) +
-                 DesignedSchools);
+        texts.append(textsOf(line).join(u' '));
+    QCOMPARE(texts, QStringList({u"Margaret Ellis"_s, u"School List:"_s}) + DesignedSchools);
     for (int i = 0; i < lines.size(); ++i) {
         const qreal expectedLeft = ruler->x(i == 1 ? 14 : 28);
         QVERIFY2(std::abs(lines[i].first().box.left() - expectedLeft) < 0.3,
-                 qPrintable(QStringLiteral("\"%1\" starts at %2 pt, not %3 pt")
-                                .arg(texts[i])
+                 qPrintable(u"\"%1\" starts at %2 pt, not %3 pt"_s.arg(texts[i])
                                 .arg(lines[i].first().box.left())
                                 .arg(expectedLeft)));
     }

@@ -50,14 +50,11 @@ QSet<QRgb> colours(const QImage &image)
 
 } // namespace
 
-class TestWindows : public QObject
+class TestWindows : public testing::ProgramTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-
     void firstAddGetsCodeOne();
     void unitsAreRounded_data();
     void unitsAreRounded();
@@ -89,30 +86,12 @@ private Q_SLOTS:
     void layoutMatchesTheDesign();
 
 private:
-    frmMain &main() { return m_program->main(); }
-    ListBox &list() { return m_program->list(); }
-    frmStudent *student() { return m_program->student(); }
     // Opens the student window with opener and runs inside while it is shown modally.
     void whileStudentShown(const std::function<void()> &opener,
                            const std::function<void(frmStudent &)> &inside);
     void add(const Entry &entry);
     void selectByData(int data);
-    std::shared_ptr<CStudent> record(int code) { return m_program->record(code); }
-
-    std::unique_ptr<testing::Program> m_program;
 };
-
-void TestWindows::init()
-{
-    m_program = std::make_unique<testing::Program>();
-    QVERIFY(QTest::qWaitForWindowExposed(&main(), testing::WaitLimitMs));
-}
-
-void TestWindows::cleanup()
-{
-    m_program.reset();
-    QCOMPARE(testing::visibleTopLevelCount(), 0);
-}
 
 void TestWindows::whileStudentShown(const std::function<void()> &opener,
                                     const std::function<void(frmStudent &)> &inside)
@@ -288,10 +267,8 @@ void TestWindows::namesAreListedSorted()
 {
     for (const QString &name : {u"bob"_s, u"Alice"_s, u"carl"_s, u""_s, u"alice"_s})
         add({name, u"1"_s});
-    QStringList shown;
-    for (int i = 0; i < list().ListCount(); ++i)
-        shown << list().List(i);
-    QCOMPARE(shown, (QStringList{u""_s, u"Alice"_s, u"alice"_s, u"bob"_s, u"carl"_s}));
+    QCOMPARE(testing::entries(list()),
+             (QStringList{u""_s, u"Alice"_s, u"alice"_s, u"bob"_s, u"carl"_s}));
     for (int i = 0; i < list().ListCount(); ++i)
         QCOMPARE(record(list().ItemData(i))->StudentName(), list().List(i));
 }
@@ -551,7 +528,7 @@ void TestWindows::aboutBoxOpensAndCloses()
             // An access key presses the button with a short animation.
             closedByKey = testing::waitFor([&box] { return !box.isVisible(); });
         }));
-        QVERIFY2(closedByKey, qPrintable(QStringLiteral("key %1 left the box open").arg(round)));
+        QVERIFY2(closedByKey, qPrintable(u"key %1 left the box open"_s.arg(round)));
         QVERIFY(!m_program->forms->frmAbout->isVisible());
         QVERIFY(m_program->forms->frmAbout.isLoaded());
         // The next round starts where a user would: back in the main window.

@@ -24,10 +24,8 @@ bool isActive(const QWidget *widget);
 // Tells QApplication that the window is active, as a window manager would.
 void forceActivation(QWidget *window);
 
-// Whether the window system has activated the widget's window. A window shown again after a
-// hide can stay the platform's focus window all along (offscreen has no window manager to move
-// the focus away), so no new activation reaches QApplication: tell it, as a window manager
-// would. The result is then what isActive() reports.
+// isActive(), after telling QApplication of a window that stayed the platform's focus window
+// through a hide and show (offscreen has no window manager), as no new activation reaches it.
 bool settleActivation(QWidget *widget);
 
 // Whether a form's modal show has entered its own event loop (and not merely been shown).
@@ -55,14 +53,13 @@ bool whileShown(const std::function<QWidget *()> &find, const std::function<void
                 const std::function<bool(QWidget *)> &ready = settleActivation,
                 Opening opening = Opening::Call);
 
-// Runs action once the widget returned by find() is ready; polls, so it can be set up before
-// the click that opens a modal window, and runs at most once. Gives up after WaitLimitMs, or
-// at once when the test has failed, and hides what it found, so that a modal show waiting for
-// it still returns.
+// Runs action once, when find() returns a widget ready() accepts; set up before the click that
+// opens a modal window. On giving up (WaitLimitMs, or a failed test) it hides what it found, so
+// a modal show waiting for it still returns.
 void whenReady(std::function<QWidget *()> find, std::function<bool(QWidget *)> ready,
                std::function<void()> action);
 
-// Visibility alone is not enough: activation, and with it the focus, arrives later.
+// Visibility alone is not enough: the focus arrives with activation, later.
 void whenActive(std::function<QWidget *()> find, std::function<void()> action);
 
 // For a compositor that activates nothing (no seat): the window is on screen.

@@ -20,24 +20,9 @@ std::int16_t StudentWindowProbe::selectedLevel(const frmStudent &window)
     return window.mintSelectedLevel;
 }
 
-const CStudents *students(const frmStudent &window)
-{
-    return StudentWindowProbe::students(window);
-}
-
-std::int16_t selectedLevel(const frmStudent &window)
-{
-    return StudentWindowProbe::selectedLevel(window);
-}
-
 bool FormProbe::isShowingModally(const platform::Form &form)
 {
     return form.m_modalLoop != nullptr;
-}
-
-bool isShowingModally(const platform::Form &form)
-{
-    return FormProbe::isShowingModally(form);
 }
 
 QLineEdit *editField(const platform::ComboBox &combo)

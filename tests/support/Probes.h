@@ -23,8 +23,14 @@ public:
     static const CStudents *students(const frmStudent &window);
     static std::int16_t selectedLevel(const frmStudent &window);
 };
-const CStudents *students(const frmStudent &window);
-std::int16_t selectedLevel(const frmStudent &window);
+inline const CStudents *students(const frmStudent &window)
+{
+    return StudentWindowProbe::students(window);
+}
+inline std::int16_t selectedLevel(const frmStudent &window)
+{
+    return StudentWindowProbe::selectedLevel(window);
+}
 
 // Whether a window's modal show has entered its own event loop (and not merely been shown).
 class FormProbe
@@ -32,7 +38,10 @@ class FormProbe
 public:
     static bool isShowingModally(const platform::Form &form);
 };
-bool isShowingModally(const platform::Form &form);
+inline bool isShowingModally(const platform::Form &form)
+{
+    return FormProbe::isShowingModally(form);
+}
 
 // The parts of a combo box, by the names the combo box gives them.
 QLineEdit *editField(const platform::ComboBox &combo);

@@ -1,5 +1,6 @@
 #include "support/Program.h"
 
+#include "support/Modal.h"
 #include "support/Probes.h"
 
 #include "about/frmAbout.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QTest>
 
 namespace testing {
 
@@ -50,6 +52,18 @@ frmAbout *Program::about() const
 std::shared_ptr<CStudent> Program::record(int code) const
 {
     return testing::students(*student())->Item(QLatin1Char(' ') + QString::number(code));
+}
+
+void ProgramTest::init()
+{
+    m_program = std::make_unique<Program>();
+    QVERIFY(QTest::qWaitForWindowExposed(&main(), WaitLimitMs));
+}
+
+void ProgramTest::cleanup()
+{
+    m_program.reset();
+    QCOMPARE(visibleTopLevelCount(), 0);
 }
 
 } // namespace testing

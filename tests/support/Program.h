@@ -4,6 +4,8 @@
 
 #include "app/Forms.h"
 
+#include <QObject>
+
 #include <memory>
 
 class CStudent;
@@ -36,6 +38,26 @@ public:
     // Declared first: the recorders outlive the windows.
     Services services;
     std::unique_ptr<Forms> forms = std::make_unique<Forms>();
+};
+
+// The base of an end-to-end test class: each test function gets a fresh program, its main
+// window on screen, and ends with no window left open.
+class ProgramTest : public QObject
+{
+    Q_OBJECT
+
+protected Q_SLOTS:
+    void init();
+    void cleanup();
+
+protected:
+    frmMain &main() { return m_program->main(); }
+    platform::ListBox &list() { return m_program->list(); }
+    frmStudent *student() { return m_program->student(); }
+    frmAbout *about() { return m_program->about(); }
+    std::shared_ptr<CStudent> record(int code) { return m_program->record(code); }
+
+    std::unique_ptr<Program> m_program;
 };
 
 } // namespace testing
