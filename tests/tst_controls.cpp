@@ -119,8 +119,8 @@ private Q_SLOTS:
     void listKeysAndScreenReader();
     void optionArray();
     void optionArrayUserClicks();
-    void optionArrayWaysOn_data();
-    void optionArrayWaysOn();
+    void optionArrayKeys_data();
+    void optionArrayKeys();
     void comboSelection_data();
     void comboSelection();
     void checkBoxValues();
@@ -343,7 +343,8 @@ void TestControls::optionArrayUserClicks()
     QCOMPARE(clicks, (QList<int>{1, 1, 2}));
 }
 
-void TestControls::optionArrayWaysOn_data()
+// Every way an option turns on: the keys first, then the mouse, code and a screen reader.
+void TestControls::optionArrayKeys_data()
 {
     QTest::addColumn<int>("start"); // on from code first; -1: the aimed one set on, then off
     QTest::addColumn<QString>("way");
@@ -372,7 +373,7 @@ void TestControls::optionArrayWaysOn_data()
     QTest::newRow("screen reader's press") << 0 << u"press"_s << 2 << 2;
 }
 
-void TestControls::optionArrayWaysOn()
+void TestControls::optionArrayKeys()
 {
     QFETCH(int, start);
     QFETCH(QString, way);
