@@ -2,7 +2,7 @@
 #   ctest --test-dir build --show-only=json-v1 > tests.json
 #   cmake -DJSON=tests.json -P scripts/ctest-tests.cmake 2>&1
 # Lines: "test <name>", "dir <working directory>", "env <VAR=value>", "skip <exit code>",
-# "arg <command word>", then "end".
+# "whole" (labelled so: one run, no test functions), "arg <command word>", then "end".
 file(READ "${JSON}" json)
 string(JSON count LENGTH "${json}" tests)
 math(EXPR last "${count} - 1")
@@ -26,6 +26,11 @@ foreach(i RANGE ${last})
             elseif(key STREQUAL "SKIP_RETURN_CODE")
                 string(JSON value GET "${properties}" ${p} value)
                 message("skip ${value}")
+            elseif(key STREQUAL "LABELS")
+                string(JSON labels GET "${properties}" ${p} value)
+                if(labels MATCHES "\"whole\"")
+                    message("whole")
+                endif()
             elseif(key STREQUAL "WORKING_DIRECTORY")
                 string(JSON value GET "${properties}" ${p} value)
                 message("dir ${value}")
