@@ -5,6 +5,7 @@
 //   bench_memory [cycles, default 3000] [students kept listed, default 150]
 
 #include "BenchSupport.h"
+#include "ProgramApplication.h"
 
 #include "about/frmAbout.h"
 #include "app/Forms.h"
@@ -215,12 +216,7 @@ private:
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Student Information"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    platform::installDefaultFont();
+    bench::ProgramApplication app(argc, argv);
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 3000;
     const int students = argc > 2 ? std::atoi(argv[2]) : 150;
     if (cycles <= WarmUpCycles)

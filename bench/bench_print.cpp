@@ -3,12 +3,13 @@
 //   bench_print [documents per report, default 30] [PDF file to keep the last document in]
 
 #include "BenchSupport.h"
+#include "ProgramApplication.h"
 
 #include "app/Forms.h"
 #include "app/frmMain.h"
 #include "platform/services/PainterPrinter.h"
 #include "student_window/frmStudent.h"
-#include <TestSupport.h>
+#include "TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -105,12 +106,7 @@ int run(int documents, QString pdf)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Student Information"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    platform::installDefaultFont();
+    bench::ProgramApplication app(argc, argv);
     const int documents = argc > 1 ? std::atoi(argv[1]) : 30;
     if (documents < 1)
         fail("documents must be at least 1");

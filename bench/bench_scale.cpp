@@ -4,12 +4,13 @@
 //   bench_scale [samples per figure, default 2000] [students, default 32767; less for profiling]
 
 #include "BenchSupport.h"
+#include "ProgramApplication.h"
 
 #include "app/Forms.h"
 #include "app/frmMain.h"
 #include "records/CStudents.h"
 #include "student_window/frmStudent.h"
-#include <TestSupport.h>
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -255,12 +256,7 @@ int run(int samples)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Student Information"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    platform::installDefaultFont();
+    bench::ProgramApplication app(argc, argv);
     const int samples = argc > 1 ? std::atoi(argv[1]) : 2000;
     if (argc > 2)
         MostStudents = std::atoi(argv[2]);
