@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs scenario.py against the program on a private desktop: Xvfb, a D-Bus session bus and
-# at-spi2-core's accessibility bus with its registry, all started here and stopped at the end.
-#   run.sh atspi_host [--keep-going]
+# Runs scenario.py against the program on a private desktop: a D-Bus session bus and
+# at-spi2-core's accessibility bus with its registry, all started here and stopped at the end,
+# on the X display that tests/on-xvfb.sh gives it:
+#   tests/on-xvfb.sh tests/atspi/run.sh atspi_host [--keep-going]
 # Exits 77 (ctest's skip) when one of them is missing; scripts/deps.sh test installs them.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,7 +11,7 @@ python=/usr/bin/python3
 launcher=/usr/libexec/at-spi-bus-launcher
 
 missing=()
-command -v Xvfb >/dev/null || missing+=("Xvfb (package xvfb)")
+[ -n "${DISPLAY:-}" ] || missing+=("an X display (run it under tests/on-xvfb.sh)")
 command -v dbus-daemon >/dev/null || missing+=("dbus-daemon (package dbus-daemon)")
 [ -x "$launcher" ] || missing+=("$launcher (package at-spi2-core)")
 if ! [ -x "$python" ] || ! "$python" -c 'import pyatspi' 2>/dev/null; then
@@ -58,13 +59,6 @@ await_file() {
 }
 
 export XDG_RUNTIME_DIR=$runtime
-# Without -noreset the server resets whenever its last client leaves, and a client connecting
-# meanwhile is refused: the program failed to start in about one run in ten here.
-Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$runtime/display" \
-    >"$runtime/xvfb.log" 2>&1 &
-pids+=($!)
-await_file "$runtime/display" "$!" "$runtime/xvfb.log" Xvfb
-export DISPLAY=:$(cat "$runtime/display")
 
 dbus-daemon --session --nofork --print-address=3 3>"$runtime/bus" >"$runtime/bus.log" 2>&1 &
 pids+=($!)
@@ -95,7 +89,7 @@ fi
 status=0
 "$python" "$here/scenario.py" "$@" || status=$?
 if [ "$status" -ne 0 ]; then
-    for log in launcher xvfb; do
+    for log in launcher; do
         [ -s "$runtime/$log.log" ] && { echo "--- $log log" >&2; cat "$runtime/$log.log" >&2; }
     done
 fi

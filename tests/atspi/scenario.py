@@ -5,9 +5,10 @@ event is sent.
 
     /usr/bin/python3 scenario.py <atspi_host> [--keep-going]
 
-run.sh provides the session bus, the accessibility bus and the X display. The first missed
-condition ends the run; with --keep-going each failure is listed and the run carries on with
-the next step (restarting the program if it ended), to see everything that goes wrong.
+run.sh provides the session bus and the accessibility bus, tests/on-xvfb.sh the X display.
+The first missed condition ends the run; with --keep-going each failure is listed and the run
+carries on with the next step (restarting the program if it ended), to see everything that goes
+wrong.
 """
 
 import collections
