@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 #include "application.h"
 
+#include "platform/accessibility/Accessibility.h"
 #include "platform/forms/defaultFont.h"
 #include "platform/services/dispatch.h"
 
@@ -49,6 +50,7 @@ int main(int argc, char *argv[])
     // Lets desktop shells match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(application::desktopFileName());
     platform::installDefaultFont();
+    platform::installAccessibility();
     // The main window's close box and Exit end the program, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
 

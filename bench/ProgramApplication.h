@@ -3,6 +3,7 @@
 // The application the benchmarks that drive the program's windows run in.
 
 #include "application.h"
+#include "platform/accessibility/Accessibility.h"
 #include "platform/forms/defaultFont.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@ public:
         setApplicationName(application::title());
         setQuitOnLastWindowClosed(false);
         platform::installDefaultFont();
+        platform::installAccessibility();
     }
 
 private:

@@ -8,6 +8,7 @@
 #include "support/RecordingPrinter.h"
 #include "support/Services.h"
 
+#include "platform/accessibility/Accessibility.h"
 #include "platform/controls/ComboBox.h"
 #include "platform/forms/defaultFont.h"
 #include "platform/forms/Form.h"
@@ -36,12 +37,14 @@ template <typename Control> QStringList entries(const Control &control)
 
 } // namespace testing
 
-// Like QTEST_MAIN, with the program's default font, so captions are measured as users see them.
+// Like QTEST_MAIN, with the program's default font, so captions are measured as users see them,
+// and its accessible interfaces.
 #define SI_TEST_MAIN(TestClass)                                                                    \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
         QApplication app(argc, argv);                                                              \
         platform::installDefaultFont();                                                            \
+        platform::installAccessibility();                                                          \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestClass test;                                                                            \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \

@@ -1,7 +1,7 @@
 #include "platform/controls/CheckBox.h"
 
-#include "platform/controls/ButtonAccessible.h"
 #include "platform/controls/placement.h"
+#include "platform/controls/shortcut.h"
 #include "platform/core/RuntimeError.h"
 
 #include <QKeyEvent>
@@ -11,7 +11,6 @@ namespace platform {
 CheckBox::CheckBox(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
     : QCheckBox(caption, parent)
 {
-    installButtonAccessibility();
     place(this, name, geometry);
     fitCaption(this);
 }
@@ -44,6 +43,13 @@ void CheckBox::nextCheckState()
     const bool wasChecked = checkState() == Qt::Checked;
     setTristate(false);
     setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
+}
+
+bool CheckBox::event(QEvent *event)
+{
+    if (event->type() == QEvent::Shortcut && pressByAccessKey(this, event))
+        return true;
+    return QCheckBox::event(event);
 }
 
 void CheckBox::keyPressEvent(QKeyEvent *event)

@@ -23,6 +23,8 @@ protected:
     bool hitButton(const QPoint &position) const override { return rect().contains(position); }
     // Enter is left to the window's default button, under every platform theme.
     void keyPressEvent(QKeyEvent *event) override;
+    // The access key ticks the box before it takes the focus.
+    bool event(QEvent *event) override;
 };
 
 } // namespace platform

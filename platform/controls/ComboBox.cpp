@@ -1,7 +1,6 @@
 #include "platform/controls/ComboBox.h"
 
 #include "platform/controls/placement.h"
-#include "platform/controls/TextAccessible.h"
 
 #include <QKeyEvent>
 #include <QScopedValueRollback>
@@ -15,7 +14,6 @@ ComboBox::ComboBox(QWidget *parent, const QString &name, QRect geometry, Sorting
     : QWidget(parent), m_edit(new QLineEdit(this)),
       m_list(new ListBox(this, name + QStringLiteral("_list"), QRect(), sorting))
 {
-    installTextAccessibility();
     place(this, name, geometry);
     m_edit->setObjectName(name + QStringLiteral("_edit"));
     m_edit->setMaxLength(std::numeric_limits<int>::max());

@@ -1,6 +1,5 @@
 #include "platform/controls/CommandButton.h"
 
-#include "platform/controls/ButtonAccessible.h"
 #include "platform/controls/placement.h"
 
 #include <QKeyEvent>
@@ -13,7 +12,6 @@ CommandButton::CommandButton(QWidget *parent, const QString &name, const QString
                              QRect geometry)
     : QPushButton(caption, parent)
 {
-    installButtonAccessibility();
     place(this, name, geometry);
     setAutoDefault(false);
 }

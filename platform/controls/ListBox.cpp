@@ -1,7 +1,6 @@
 #include "platform/controls/ListBox.h"
 
 #include "platform/controls/collation.h"
-#include "platform/controls/ListBoxAccessible.h"
 #include "platform/controls/ListEntries.h"
 #include "platform/controls/placement.h"
 #include "platform/core/RuntimeError.h"
@@ -41,11 +40,6 @@ QStyleOptionViewItem entryOption(const QWidget *list)
 ListBox::ListBox(QWidget *parent, const QString &name, QRect geometry, Sorting sorting)
     : QAbstractScrollArea(parent), m_entries(std::make_unique<ListEntries>()), m_sorting(sorting)
 {
-    static const bool accessible = [] {
-        QAccessible::installFactory(accessibleListBox);
-        return true;
-    }();
-    Q_UNUSED(accessible);
     place(this, name, geometry);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
@@ -268,11 +262,17 @@ void ListBox::setCurrent(int index)
     updateEntry(m_current);
     m_current = index;
     updateEntry(index);
-    if (index >= 0 && hasFocus() && QAccessible::isActive()) {
-        QAccessibleEvent event(this, QAccessible::Focus);
-        event.setChild(index);
-        QAccessible::updateAccessibility(&event);
-    }
+    announceCurrent();
+}
+
+void ListBox::announceCurrent()
+{
+    m_announcePending = false;
+    if (m_current < 0 || !hasFocus() || !QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(m_current);
+    QAccessible::updateAccessibility(&event);
 }
 
 void ListBox::updateRowHeight()

@@ -84,7 +84,11 @@ private:
     // marks an entry current without selecting it.
     void select(int index);
     void setCurrent(int index);
+    // Tells assistive technology that the focus is on the current entry.
+    void announceCurrent();
     void moveCurrent(int key);
+    // Makes the entry current and selected, as the keyboard does.
+    void moveTo(int row);
     void keyboardSearch(const QString &text);
     void entriesChanged(int row, Change change);
     void updateEntry(int index);
@@ -102,6 +106,8 @@ private:
     int m_rowHeight = 1;
     int m_pressed = -1;
     bool m_selectOnRelease = false;
+    // Set when the list takes the focus, until its current entry has been named.
+    bool m_announcePending = false;
     // Changes whenever entries move, so that accessible entries know they are stale.
     quint64 m_generation = 0;
     QString m_search;

@@ -4,6 +4,7 @@
 
 #include "platform/controls/ListEntries.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -18,9 +19,21 @@ void ListBox::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     // Reaching the list by keyboard marks its first entry as current without selecting it.
-    if (m_current < 0 && ListCount() > 0 && event->reason() != Qt::MouseFocusReason)
-        setCurrent(0);
+    if (m_current < 0 && ListCount() > 0 && event->reason() != Qt::MouseFocusReason) {
+        m_current = 0;
+        updateEntry(0);
+    }
     viewport()->update();
+    // A screen reader hears the list take the focus after this handler, then its entry; a click
+    // names the entry it makes current itself.
+    m_announcePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_announcePending)
+                announceCurrent();
+        },
+        Qt::QueuedConnection);
 }
 
 void ListBox::focusOutEvent(QFocusEvent *event)
@@ -57,13 +70,23 @@ void ListBox::moveCurrent(int key)
             break;
         }
     }
-    next = std::clamp(next, 0, count - 1);
-    // Staying on an unselected current entry leaves it unselected, as in Qt's views.
-    if (next != m_current) {
-        setCurrent(next);
-        select(next);
+    // At either end the key selects the entry it stays on, as a list box does.
+    moveTo(std::clamp(next, 0, count - 1));
+}
+
+void ListBox::moveTo(int row)
+{
+    const bool stays = row == m_current && row != m_selected;
+    setCurrent(row);
+    select(row);
+    scrollToEntry(row);
+    // Selected where the keyboard stood: a screen reader names an entry only when the focus
+    // moves to it, so the focus passes through the list to the entry again.
+    if (stays && hasFocus() && QAccessible::isActive()) {
+        QAccessibleEvent list(this, QAccessible::Focus);
+        QAccessible::updateAccessibility(&list);
+        announceCurrent();
     }
-    scrollToEntry(next);
 }
 
 void ListBox::keyboardSearch(const QString &text)
@@ -91,9 +114,7 @@ void ListBox::keyboardSearch(const QString &text)
     for (int i = 0; i < count; ++i) {
         const int row = (start + i) % count;
         if (m_entries->at(row).text.startsWith(m_search, Qt::CaseInsensitive)) {
-            setCurrent(row);
-            select(row);
-            scrollToEntry(row);
+            moveTo(row);
             return;
         }
     }

@@ -21,6 +21,7 @@ OptionButton *OptionArray::add(QWidget *parent, const QString &caption, QRect ge
     const int index = count();
     auto *button = new OptionButton(*this, index, parent, caption, geometry);
     m_group.addButton(button, index);
+    updateTabStop();
     return button;
 }
 
@@ -51,6 +52,17 @@ void OptionArray::deselect(int index)
     m_group.setExclusive(false);
     button.setChecked(false);
     m_group.setExclusive(true);
+    updateTabStop();
+}
+
+void OptionArray::updateTabStop()
+{
+    const QAbstractButton *on = m_group.checkedButton();
+    const auto buttons = m_group.buttons();
+    for (QAbstractButton *button : buttons) {
+        const bool stop = on ? button == on : button == buttons.front();
+        button->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 }
 
 } // namespace platform

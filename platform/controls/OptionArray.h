@@ -30,6 +30,9 @@ public:
     void select(int index);
     // Turns the element off; Qt's exclusive group alone would refuse to leave none on.
     void deselect(int index);
+    // The array is one stop in the tab order: the element that is on, the first when none is.
+    // The others take the focus only from a click, an arrow key or an access key.
+    void updateTabStop();
 
 private:
     QString m_name;

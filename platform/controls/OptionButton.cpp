@@ -1,8 +1,8 @@
 #include "platform/controls/OptionButton.h"
 
-#include "platform/controls/ButtonAccessible.h"
 #include "platform/controls/OptionArray.h"
 #include "platform/controls/placement.h"
+#include "platform/controls/shortcut.h"
 #include "platform/services/dispatch.h"
 
 #include <QKeyEvent>
@@ -14,15 +14,28 @@ OptionButton::OptionButton(OptionArray &array, int index, QWidget *parent, const
                            QRect geometry)
     : QRadioButton(caption, parent), m_array(array), m_index(index)
 {
-    installButtonAccessibility();
     place(this, array.name() + QStringLiteral("_%1").arg(index), geometry);
     fitCaption(this);
     // Clicks and code raise Click themselves; whatever else turns the button on (a screen
     // reader's Toggle action calls toggle(), which emits no clicked) raises it here.
     connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        m_array.updateTabStop();
         if (on && !m_clickRaisedElsewhere)
             dispatch([this] { m_array.select(m_index); });
     });
+}
+
+void OptionButton::focusInEvent(QFocusEvent *event)
+{
+    QRadioButton::focusInEvent(event);
+    m_array.updateTabStop();
+}
+
+bool OptionButton::event(QEvent *event)
+{
+    if (event->type() == QEvent::Shortcut && pressByAccessKey(this, event))
+        return true;
+    return QRadioButton::event(event);
 }
 
 void OptionButton::setValue(bool value)
@@ -65,8 +78,9 @@ void OptionButton::keyPressEvent(QKeyEvent *event)
     }
     const int count = m_array.count();
     OptionButton &target = m_array[(m_index + step + count) % count];
-    target.setFocus(Qt::TabFocusReason);
+    // On before it takes the focus, so that the focus finds it on.
     target.click();
+    target.setFocus(Qt::TabFocusReason);
     event->accept();
 }
 

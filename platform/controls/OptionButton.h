@@ -26,6 +26,11 @@ protected:
     // to the window.
     void keyPressEvent(QKeyEvent *event) override;
     void nextCheckState() override;
+    // Qt moves the tab stop to a button that takes the focus; here the array keeps it.
+    void focusInEvent(QFocusEvent *event) override;
+    // An access key turns the button on before it takes the focus, not 100 ms after, so that
+    // the focus finds it on.
+    bool event(QEvent *event) override;
 
 private:
     friend class OptionArray;

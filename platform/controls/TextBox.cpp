@@ -1,7 +1,6 @@
 #include "platform/controls/TextBox.h"
 
 #include "platform/controls/placement.h"
-#include "platform/controls/TextAccessible.h"
 
 #include <limits>
 
@@ -9,7 +8,6 @@ namespace platform {
 
 TextBox::TextBox(QWidget *parent, const QString &name, QRect geometry) : QLineEdit(parent)
 {
-    installTextAccessibility();
     place(this, name, geometry);
     setMaxLength(std::numeric_limits<int>::max());
 }

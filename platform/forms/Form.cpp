@@ -1,10 +1,9 @@
 #include "platform/forms/Form.h"
 
 #include "platform/core/RuntimeError.h"
-#include "platform/forms/MenuItemAccessible.h"
+#include "platform/forms/accessKey.h"
 #include "platform/services/dispatch.h"
 
-#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,24 +18,8 @@
 
 namespace platform {
 
-namespace {
-
-// A form is a plain QWidget, which Qt would announce as a pane, not as a window.
-QAccessibleInterface *formAccessibility(const QString &, QObject *object)
-{
-    if (auto *form = qobject_cast<Form *>(object))
-        return new QAccessibleWidget(form, QAccessible::Window);
-    return nullptr;
-}
-
-} // namespace
-
 Form::Form(const FormGeometry &geometry) : m_geometry(geometry)
 {
-    static const bool accessibilityInstalled =
-        (QAccessible::installFactory(formAccessibility),
-         QAccessible::installFactory(accessibleMenuItem), true);
-    Q_UNUSED(accessibilityInstalled);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(geometry.caption);
     setAccessibleName(geometry.caption);
@@ -181,7 +164,7 @@ void Form::setTabOrder(std::initializer_list<QWidget *> order)
     m_tabOrder.assign(order.begin(), order.end());
     QWidget *previous = nullptr;
     for (QWidget *widget : order) {
-        if (!(widget->focusPolicy() & Qt::TabFocus))
+        if (widget->focusPolicy() == Qt::NoFocus)
             continue;
         if (previous)
             QWidget::setTabOrder(previous, widget);
@@ -200,6 +183,11 @@ QMenu *Form::addMenu(const QString &objectName, const QString &caption)
     QMenu *menu = m_menuBar->addMenu(caption);
     menu->setObjectName(objectName);
     menu->menuAction()->setObjectName(objectName);
+    // A screen reader names the open menu by its title.
+    QString name = caption;
+    if (const qsizetype key = accessKeyIndex(caption); key >= 0)
+        name.remove(key, 1);
+    menu->setAccessibleName(name.replace(QStringLiteral("&&"), QStringLiteral("&")));
     return menu;
 }
 

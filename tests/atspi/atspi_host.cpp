@@ -6,6 +6,7 @@
 #include "app/frmMain.h"
 #include "application.h"
 
+#include "platform/accessibility/Accessibility.h"
 #include "platform/forms/defaultFont.h"
 #include "platform/services/dispatch.h"
 #include "platform/services/PainterPrinter.h"
@@ -59,6 +60,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(application::title());
     QApplication::setApplicationVersion(application::version());
     platform::installDefaultFont();
+    platform::installAccessibility();
     QApplication::setQuitOnLastWindowClosed(false);
     platform::setPrinter(std::make_unique<FolderPrinter>(QDir(arguments.at(1))));
 

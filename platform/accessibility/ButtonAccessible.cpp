@@ -1,4 +1,4 @@
-#include "platform/controls/ButtonAccessible.h"
+#include "platform/accessibility/interfaces.h"
 
 #include "platform/controls/CheckBox.h"
 #include "platform/controls/CommandButton.h"
@@ -106,13 +106,7 @@ private:
 
 } // namespace
 
-void installButtonAccessibility()
-{
-    static const bool installed = (QAccessible::installFactory(accessibleButton), true);
-    Q_UNUSED(installed);
-}
-
-QAccessibleInterface *accessibleButton(const QString &className, QObject *object)
+QAccessibleInterface *accessibility::buttonInterface(const QString &className, QObject *object)
 {
     if (className == QLatin1String(CommandButton::staticMetaObject.className()))
         return new ButtonAccessible(static_cast<CommandButton *>(object), QAccessible::Button);

@@ -1,5 +1,4 @@
-#include "platform/forms/MenuItemAccessible.h"
-
+#include "platform/accessibility/interfaces.h"
 #include "platform/forms/accessKey.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/modality.h"
@@ -170,7 +169,7 @@ private:
 
 } // namespace
 
-QAccessibleInterface *accessibleMenuItem(const QString &className, QObject *object)
+QAccessibleInterface *accessibility::menuItemInterface(const QString &className, QObject *object)
 {
     auto *action = qobject_cast<QAction *>(object);
     if (className == QLatin1String(QAction::staticMetaObject.className()) && formMenuOf(action))

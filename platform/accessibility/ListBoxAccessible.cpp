@@ -1,4 +1,4 @@
-#include "platform/controls/ListBoxAccessible.h"
+#include "platform/accessibility/interfaces.h"
 
 #include "platform/controls/ListBox.h"
 #include "platform/forms/modality.h"
@@ -283,7 +283,7 @@ int ListBoxAccessible::indexOfChild(const QAccessibleInterface *child) const
     return entry && entry->isValid() && entry->list() == list() ? entry->row() : -1;
 }
 
-QAccessibleInterface *accessibleListBox(const QString &className, QObject *object)
+QAccessibleInterface *accessibility::listBoxInterface(const QString &className, QObject *object)
 {
     if (object && object->isWidgetType() &&
         className == QLatin1String(ListBox::staticMetaObject.className()))

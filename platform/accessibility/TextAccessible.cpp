@@ -1,4 +1,4 @@
-#include "platform/controls/TextAccessible.h"
+#include "platform/accessibility/interfaces.h"
 
 #include "platform/controls/ComboBox.h"
 #include "platform/controls/TextBox.h"
@@ -7,6 +7,9 @@
 #include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
 
 namespace platform {
 
@@ -111,20 +114,17 @@ public:
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                              int *startOffset, int *endOffset) const override
     {
-        return QAccessibleTextInterface::textBeforeOffset(atCursor(offset), boundaryType,
-                                                          startOffset, endOffset);
+        return piece(atCursor(offset), boundaryType, -1, startOffset, endOffset);
     }
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                             int *startOffset, int *endOffset) const override
     {
-        return QAccessibleTextInterface::textAfterOffset(atCursor(offset), boundaryType,
-                                                         startOffset, endOffset);
+        return piece(atCursor(offset), boundaryType, 1, startOffset, endOffset);
     }
     QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int *startOffset,
                          int *endOffset) const override
     {
-        return QAccessibleTextInterface::textAtOffset(atCursor(offset), boundaryType, startOffset,
-                                                      endOffset);
+        return piece(atCursor(offset), boundaryType, 0, startOffset, endOffset);
     }
     int characterCount() const override { return int(edit()->displayText().size()); }
     QRect characterRect(int offset) const override
@@ -151,15 +151,56 @@ public:
         edit()->setCursorPosition(endIndex);
         edit()->setCursorPosition(startIndex);
     }
+    // One run without attributes over the whole text. An empty run at each offset (Qt's line
+    // edit gives that) makes a screen reader that reads the text run by run drop its last
+    // character.
     QString attributes(int offset, int *startOffset, int *endOffset) const override
     {
-        *startOffset = *endOffset = offset;
+        const int count = characterCount();
+        *startOffset = offset < 0 || offset > count ? -1 : 0;
+        *endOffset = offset < 0 || offset > count ? -1 : count;
         return QString();
     }
 
 private:
     QLineEdit *edit() const { return static_cast<QLineEdit *>(widget()); }
     int atCursor(int offset) const { return offset == -2 ? cursorPosition() : offset; }
+    // The piece of the text at the offset (step 0), or the one before (-1) or after (1) it. A
+    // field holds one line, so a line, sentence or paragraph is the whole text. Qt's default
+    // never returns for a word at the end of the text.
+    QString piece(int offset, QAccessible::TextBoundaryType boundaryType, int step,
+                  int *startOffset, int *endOffset) const
+    {
+        const QString shown = edit()->displayText();
+        const auto count = int(shown.size());
+        *startOffset = *endOffset = -1;
+        if (offset < 0 || offset > count)
+            return QString();
+        QList<int> bounds;
+        switch (boundaryType) {
+        case QAccessible::CharBoundary:
+            for (int i = 0; i <= count; ++i)
+                bounds << i;
+            break;
+        case QAccessible::WordBoundary: {
+            QTextBoundaryFinder finder(QTextBoundaryFinder::Word, shown);
+            for (qsizetype at = 0; at >= 0; at = finder.toNextBoundary())
+                bounds << int(at);
+            break;
+        }
+        default:
+            bounds << 0 << count;
+            break;
+        }
+        // The piece holding the offset; at the very end, the last one.
+        qsizetype index = std::upper_bound(bounds.cbegin(), bounds.cend(), offset) - bounds.cbegin() - 1;
+        index = std::min(index, bounds.size() - 2) + step;
+        if (count == 0 || index < 0 || index + 1 >= bounds.size())
+            return QString();
+        *startOffset = bounds[index];
+        *endOffset = bounds[index + 1];
+        return shown.mid(*startOffset, *endOffset - *startOffset);
+    }
     void change(const QString &text)
     {
         if (!isBlockedByModalWindow(edit()))
@@ -169,13 +210,7 @@ private:
 
 } // namespace
 
-void installTextAccessibility()
-{
-    static const bool installed = (QAccessible::installFactory(accessibleText), true);
-    Q_UNUSED(installed);
-}
-
-QAccessibleInterface *accessibleText(const QString &className, QObject *object)
+QAccessibleInterface *accessibility::textInterface(const QString &className, QObject *object)
 {
     if (className == QLatin1String(TextBox::staticMetaObject.className()))
         return new TextAccessible(static_cast<TextBox *>(object));
