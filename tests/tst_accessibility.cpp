@@ -199,15 +199,21 @@ void TestAccessibility::windowsAreNamedByCaption_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("description"); // what the window is for, where it has modes
-    QTest::newRow("main window") << u"frmMain"_s << u"Student Information"_s << QString();
+    // What the window is for where it has modes; what it shows where it is a dialog without.
+    QTest::addColumn<QString>("description");
+    // A window shown modally is a dialog, whose description a screen reader reads on opening.
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::newRow("main window") << u"frmMain"_s << u"Student Information"_s << QString()
+                                 << QAccessible::Window;
     QTest::newRow("student window")
-        << u"frmStudent"_s << u"Student Information"_s << u"Add a student"_s;
-    QTest::newRow("student window, display")
-        << u"frmStudent D"_s << u"Student Information"_s << u"Display a student"_s;
-    QTest::newRow("student window, remove")
-        << u"frmStudent R"_s << u"Student Information"_s << u"Remove a student"_s;
-    QTest::newRow("about box") << u"frmAbout"_s << u"About Student Information"_s << QString();
+        << u"frmStudent"_s << u"Student Information"_s << u"Add a student"_s << QAccessible::Dialog;
+    QTest::newRow("student window, display") << u"frmStudent D"_s << u"Student Information"_s
+                                             << u"Display a student"_s << QAccessible::Dialog;
+    QTest::newRow("student window, remove") << u"frmStudent R"_s << u"Student Information"_s
+                                            << u"Remove a student"_s << QAccessible::Dialog;
+    QTest::newRow("about box") << u"frmAbout"_s << u"About Student Information"_s
+                               << u"Version 1.0. Copyright \u00a9 2026. Written by Margaret Ellis"_s
+                               << QAccessible::Dialog;
 }
 
 void TestAccessibility::windowsAreNamedByCaption()
@@ -215,21 +221,22 @@ void TestAccessibility::windowsAreNamedByCaption()
     QFETCH(QString, window);
     QFETCH(QString, caption);
     QFETCH(QString, description);
+    QFETCH(QAccessible::Role, role);
     QString title;
     QString name;
     QString said;
-    QAccessible::Role role = QAccessible::NoRole;
+    QAccessible::Role shownAs = QAccessible::NoRole;
     inWindow(window, [&](Form &form) {
         title = form.windowTitle();
         QAccessibleInterface *node = QAccessible::queryAccessibleInterface(&form);
         name = node ? node->text(QAccessible::Name) : QString();
         said = node ? node->text(QAccessible::Description) : QString();
-        role = node ? node->role() : QAccessible::NoRole;
+        shownAs = node ? node->role() : QAccessible::NoRole;
     });
     QCOMPARE(title, caption);
     QCOMPARE(name, caption);
     QCOMPARE(said, description);
-    QCOMPARE(role, QAccessible::Window);
+    QCOMPARE(shownAs, role);
 }
 
 void TestAccessibility::everyFocusableControlIsNamed_data()
@@ -346,29 +353,32 @@ void TestAccessibility::listsExposeTheirEntries_data()
     QTest::addColumn<bool>("accepted");   // what the screen reader is answered
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<int>("selected"); // afterwards
+    // The entry a focus event names last, when the list has the focus.
+    QTest::addColumn<QString>("named");
     const QStringList majors{u"Accounting"_s, u"Business"_s, u"Computer Information Systems"_s,
                              u"Marketing"_s};
     const QStringList students{u"Zoë"_s, u"adam"_s, u"Émile"_s, u"Bea"_s};
     // Shown in the list's sorted order, not the order added.
     const QStringList sorted{u"adam"_s, u"Bea"_s, u"Émile"_s, u"Zoë"_s};
     const auto row = [&](const char *name, int select, const QString &gesture, int target,
-                         bool accepted, int selected) {
+                         bool accepted, int selected, const QString &named = QString()) {
         QTest::newRow(name) << u"frmMain"_s << u"lstStudent"_s << students << select << gesture
-                            << target << accepted << sorted << selected;
+                            << target << accepted << sorted << selected << named;
     };
     QTest::newRow("students, empty") << u"frmMain"_s << u"lstStudent"_s << QStringList() << -1
-                                     << QString() << -1 << true << QStringList() << -1;
+                                     << QString() << -1 << true << QStringList() << -1 << QString();
     row("students, one selected", 2, QString(), -1, true, 2);
-    QTest::newRow("majors, none selected") << u"frmStudent"_s << u"lstMajor"_s << QStringList()
-                                           << -1 << QString() << -1 << true << majors << -1;
+    QTest::newRow("majors, none selected")
+        << u"frmStudent"_s << u"lstMajor"_s << QStringList() << -1 << QString() << -1 << true
+        << majors << -1 << QString();
     QTest::newRow("majors, last selected") << u"frmStudent"_s << u"lstMajor"_s << QStringList() << 3
-                                           << QString() << -1 << true << majors << 3;
+                                           << QString() << -1 << true << majors << 3 << QString();
     QTest::newRow("schools, one typed in")
         << u"frmStudent"_s << u"cboSchool_list"_s << QStringList{u"Night School"_s} << 1
         << QString() << -1 << true
         << QStringList{u"Franklin"_s, u"Highland"_s, u"Midtown"_s, u"Night School"_s,
                        u"West Highland"_s}
-        << 1;
+        << 1 << QString();
 
     row("students, a reader selects a row", -1, u"table select"_s, 2, true, 2);
     row("students, a reader selects past the end: refused", 1, u"table select"_s, 4, false, 1);
@@ -381,7 +391,15 @@ void TestAccessibility::listsExposeTheirEntries_data()
     // A new search starts after the current entry, so a letter moves on to the next match.
     QTest::newRow("students, a typed letter skips the current entry")
         << u"frmMain"_s << u"lstStudent"_s << QStringList{u"Bea"_s, u"adam"_s, u"Abe"_s} << 0
-        << u"type a"_s << -1 << true << QStringList{u"Abe"_s, u"adam"_s, u"Bea"_s} << 1;
+        << u"type a"_s << -1 << true << QStringList{u"Abe"_s, u"adam"_s, u"Bea"_s} << 1
+        << QString();
+    // Taking the focus, a list names its current entry; a letter that finds the entry where the
+    // keyboard stands names it again, now selected.
+    row("students, Tab names the first entry", -1, u"focus"_s, -1, true, -1, u"adam"_s);
+    row("students, a letter selects the entry it stands on", -1, u"focus, type a"_s, -1, true, 0,
+        u"adam"_s);
+    row("students, Down at the end selects the entry it stands on", 3, u"focus, Ctrl+Space, Down"_s,
+        -1, true, 3, u"Zoë"_s);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     row("students, selection interface selects", -1, u"select"_s, 3, true, 3);
     row("students, selection interface selects past the end: refused", 1, u"select"_s, 4, false, 1);
@@ -393,10 +411,10 @@ void TestAccessibility::listsExposeTheirEntries_data()
     row("students, Down after a selection interface select", 0, u"select, Down"_s, 1, true, 2);
     QTest::newRow("students, selection interface selects all of one")
         << u"frmMain"_s << u"lstStudent"_s << QStringList{u"Only"_s} << -1 << u"select all"_s << -1
-        << true << QStringList{u"Only"_s} << 0;
+        << true << QStringList{u"Only"_s} << 0 << QString();
     QTest::newRow("majors, selection interface selects")
         << u"frmStudent"_s << u"lstMajor"_s << QStringList() << -1 << u"select"_s << 1 << true
-        << majors << 1;
+        << majors << 1 << QString();
 #endif
 }
 
@@ -411,7 +429,9 @@ void TestAccessibility::listsExposeTheirEntries()
     QFETCH(bool, accepted);
     QFETCH(QStringList, entries);
     QFETCH(int, selected);
+    QFETCH(QString, named);
     Node node;
+    QString lastNamed;
     int listed = -1;
     int listIndex = -2;
     bool answer = true;
@@ -426,14 +446,18 @@ void TestAccessibility::listsExposeTheirEntries()
         listed = list->ListCount();
         QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(list);
         QAccessibleTableInterface *table = reader->tableInterface();
+        if (gesture.startsWith(u"focus")) {
+            list->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY_WITH_TIMEOUT(list->hasFocus(), testing::WaitLimitMs);
+        }
+        if (gesture.contains(u"Ctrl+Space"))
+            QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
         if (gesture.startsWith(u"table select"))
             answer = table->selectRow(target);
         else if (gesture == u"table unselect")
             answer = table->unselectRow(target);
-        else if (gesture == u"Ctrl+Space")
-            QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
-        else if (gesture.startsWith(u"type "))
-            QTest::keyClicks(list, gesture.mid(5));
+        else if (gesture.contains(u"type "))
+            QTest::keyClicks(list, gesture.mid(gesture.indexOf(u"type ") + 5));
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
         QAccessibleSelectionInterface *selection = reader->selectionInterface();
         if (!selection)
@@ -456,6 +480,10 @@ void TestAccessibility::listsExposeTheirEntries()
         if (gesture.endsWith(u", Down"))
             QTest::keyClick(list, Qt::Key_Down);
         listIndex = list->ListIndex();
+        // The entry a screen reader is told has the focus. (Offscreen no accessibility events
+        // flow; the Orca test hears them.)
+        if (QAccessibleInterface *entry = reader->focusChild())
+            lastNamed = entry->text(QAccessible::Name);
         // Read once the entries are in: offscreen, with no screen reader, Qt does not tell
         // an accessible list that was already read about later changes.
         node = treeOf(&form).value(list);
@@ -463,6 +491,8 @@ void TestAccessibility::listsExposeTheirEntries()
     QCOMPARE(listed, entries.size());
     QCOMPARE(answer, accepted);
     QCOMPARE(listIndex, selected);
+    if (!named.isEmpty())
+        QCOMPARE(lastNamed, named);
     QCOMPARE(node.role, QAccessible::List);
     QCOMPARE(node.entries, entries);
     QCOMPARE(node.selected, selected < 0 ? QList<int>() : QList<int>{selected});

@@ -49,6 +49,19 @@ struct ThreeOptions
     QList<int> clicks;
 };
 
+// Names the option buttons that took the focus while off: a screen reader would say "not
+// selected" of the option the user just chose.
+struct FocusWitness : QObject
+{
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn && !static_cast<OptionButton *>(watched)->Value())
+            offWhenFocused << watched->objectName();
+        return false;
+    }
+    QStringList offWhenFocused;
+};
+
 // A small window whose hooks count their calls.
 class ProbeForm : public Form
 {
@@ -388,8 +401,13 @@ void TestControls::optionArrayKeys()
     if (start < 0)
         options[aim].setValue(false);
     clicks.clear();
-    options[aim].setFocus();
-    QTRY_VERIFY_WITH_TIMEOUT(options[aim].hasFocus(), testing::WaitLimitMs);
+    // An access key comes from elsewhere: the focus must find its element already on.
+    OptionButton &focused = way == u"access key" ? options[(aim + 1) % 3] : options[aim];
+    focused.setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(focused.hasFocus(), testing::WaitLimitMs);
+    FocusWitness witness;
+    for (int i = 0; i < 3; ++i)
+        options[i].installEventFilter(&witness);
 
     const QHash<QString, Qt::Key> keys{{u"Space"_s, Qt::Key_Space},
                                        {u"Down"_s, Qt::Key_Down},
@@ -424,10 +442,17 @@ void TestControls::optionArrayKeys()
         QCOMPARE(options[i].Value(), i == expected);
     // The arrows take the focus along; every other way leaves it on the element it aimed at.
     QTRY_VERIFY_WITH_TIMEOUT(options[expected].hasFocus(), testing::WaitLimitMs);
+    QVERIFY(witness.offWhenFocused.isEmpty());
+    // One tab stop for the array: the element on.
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(bool(options[i].focusPolicy() & Qt::TabFocus), i == expected);
     // Off from code leaves every element off; a click then turns one on again.
     options[expected].setValue(false);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         QVERIFY(!options[i].Value());
+        // With none on, the tab stop is the first element.
+        QCOMPARE(bool(options[i].focusPolicy() & Qt::TabFocus), i == 0);
+    }
     QTest::mouseClick(&options[expected], Qt::LeftButton);
     QVERIFY(options[expected].Value());
 }
@@ -569,6 +594,18 @@ void TestControls::comboSelection()
     }
     QCOMPARE(combo.ListIndex(), listIndex);
     QCOMPARE(combo.Text(), text);
+    // A screen reader reads the field whole: by its attribute run, its line, its last word.
+    QAccessibleTextInterface *reading =
+        QAccessible::queryAccessibleInterface(edit)->textInterface();
+    QVERIFY(reading);
+    const int count = reading->characterCount();
+    int from = -1;
+    int to = -1;
+    reading->attributes(0, &from, &to);
+    QCOMPARE(reading->text(from, to), text);
+    QCOMPARE(reading->textAtOffset(count, QAccessible::LineBoundary, &from, &to), text);
+    QCOMPARE(reading->textAtOffset(count, QAccessible::WordBoundary, &from, &to),
+             text.split(u' ').last());
 }
 
 void TestControls::checkBoxValues()

@@ -1,8 +1,11 @@
 #include "platform/accessibility/interfaces.h"
 
+#include "platform/controls/Label.h"
 #include "platform/forms/Form.h"
 
 #include <QAccessibleWidget>
+
+#include <algorithm>
 
 namespace platform {
 
@@ -20,9 +23,37 @@ public:
         return widget()->windowModality() == Qt::NonModal ? QAccessible::Window
                                                           : QAccessible::Dialog;
     }
+
+    // A dialog with no description of its own is described by the texts it shows, top to
+    // bottom (the About box's version, copyright and author), read out when it opens.
+    QString text(QAccessible::Text type) const override
+    {
+        QString text = QAccessibleWidget::text(type);
+        if (type != QAccessible::Description || !text.isEmpty() || role() != QAccessible::Dialog)
+            return text;
+        QList<const Label *> lines;
+        for (const Label *label : widget()->findChildren<const Label *>()) {
+            if (accessibility::describesItsWindow(label))
+                lines << label;
+        }
+        std::stable_sort(lines.begin(), lines.end(), [](const Label *a, const Label *b) {
+            return a->mapToGlobal(QPoint()).y() < b->mapToGlobal(QPoint()).y();
+        });
+        QStringList texts;
+        for (const Label *label : std::as_const(lines))
+            texts << label->text();
+        return texts.join(QStringLiteral(". "));
+    }
 };
 
 } // namespace
+
+bool accessibility::describesItsWindow(const Label *label)
+{
+    const auto *form = qobject_cast<const Form *>(label->window());
+    return form && !label->buddy() && label->isVisibleTo(form) &&
+           form->windowModality() != Qt::NonModal && label->text() != form->windowTitle();
+}
 
 QAccessibleInterface *accessibility::formInterface(const QString &, QObject *object)
 {

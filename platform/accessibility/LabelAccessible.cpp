@@ -29,8 +29,16 @@ public:
         auto found = QAccessibleWidget::relations(match);
         // Qt words a relation from the other side: the buddy is labelled by this label.
         if ((match & QAccessible::Labelled) && label()->buddy()) {
-            if (QAccessibleInterface *named = QAccessible::queryAccessibleInterface(label()->buddy()))
+            if (QAccessibleInterface *named =
+                    QAccessible::queryAccessibleInterface(label()->buddy()))
                 found.append({named, QAccessible::Labelled});
+        }
+        // Qt 6.4 has no "described by" relation; the nearest tells a screen reader that the text
+        // belongs to its dialog, whose description it is, so that it is not read twice.
+        if ((match & QAccessible::Labelled) && accessibility::describesItsWindow(label())) {
+            if (QAccessibleInterface *dialog =
+                    QAccessible::queryAccessibleInterface(label()->window()))
+                found.append({dialog, QAccessible::Labelled});
         }
         return found;
     }

@@ -193,7 +193,8 @@ private:
             break;
         }
         // The piece holding the offset; at the very end, the last one.
-        qsizetype index = std::upper_bound(bounds.cbegin(), bounds.cend(), offset) - bounds.cbegin() - 1;
+        qsizetype index =
+            std::upper_bound(bounds.cbegin(), bounds.cend(), offset) - bounds.cbegin() - 1;
         index = std::min(index, bounds.size() - 2) + step;
         if (count == 0 || index < 0 || index + 1 >= bounds.size())
             return QString();
