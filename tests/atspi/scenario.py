@@ -392,9 +392,9 @@ def add(student):
     expect(f'"{student.level}" checked', lambda: checked(need(
         window, pyatspi.ROLE_RADIO_BUTTON, student.level)), True)
     ListBox(window, 'Major').choose(student.major)
-    schools = ListBox(need(window, pyatspi.ROLE_FILLER, 'School'), 'School')
+    schools = ListBox(need(window, pyatspi.ROLE_COMBO_BOX, 'School'), 'School')
     if student.typed:
-        set_text(need(window, pyatspi.ROLE_FILLER, 'School'), pyatspi.ROLE_TEXT, 'School',
+        set_text(need(window, pyatspi.ROLE_COMBO_BOX, 'School'), pyatspi.ROLE_TEXT, 'School',
                  student.school)
         expect('the school list\'s selection after the school was typed', schools.selected,
                [student.school])
@@ -415,7 +415,7 @@ def add(student):
 
 def shown_student(window):
     """What the student window shows, field by field, in the form the scenario wrote it."""
-    school_box = need(window, pyatspi.ROLE_FILLER, 'School')
+    school_box = need(window, pyatspi.ROLE_COMBO_BOX, 'School')
     levels = [r.name for r in descendants(window)
               if r.getRole() == pyatspi.ROLE_RADIO_BUTTON and checked(r)]
     return {'name': text_of(need(window, pyatspi.ROLE_TEXT, 'Name')),
