@@ -15,8 +15,22 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace platform {
+
+namespace {
+
+// QWidget::activateWindow asks nothing of the platform while Qt's own record, which lags the
+// platform's focus events, still counts the window as active (offscreen keeps it so through a
+// hide and show); asking for a window that already has the focus changes nothing.
+void requestActivation(QWidget *window)
+{
+    if (QWindow *handle = window->windowHandle())
+        handle->requestActivate();
+}
+
+} // namespace
 
 Form::Form(const FormGeometry &geometry) : m_geometry(geometry)
 {
@@ -107,7 +121,7 @@ void Form::Show(ShowMode mode)
     setWindowModality(mode == ShowMode::Modal ? Qt::ApplicationModal : Qt::NonModal);
     show();
     raise();
-    activateWindow();
+    requestActivation(this);
     focusFirstControl();
     // Activate comes from the show only: Qt's activation events also fire when a message
     // box closes over the window, which must not set the window up again.
@@ -120,7 +134,7 @@ void Form::Show(ShowMode mode)
     m_modalLoop = nullptr;
     const QWidget *active = QApplication::activeWindow();
     if (previous && previous->isVisible() && (!active || !active->isVisible()))
-        previous->activateWindow();
+        requestActivation(previous);
 }
 
 void Form::endModalLoop()

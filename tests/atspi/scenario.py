@@ -225,6 +225,21 @@ def checked(acc):
     return acc.getState().contains(pyatspi.STATE_CHECKED)
 
 
+def has_state(acc, state):
+    return acc.getState().contains(state)
+
+
+def expect_active(window, what, first=None):
+    """A window just opened or gone back to is the active one, with its first field focused:
+    a screen reader reads and types where the focus is."""
+    expect(f'{what} active', lambda: has_state(window, pyatspi.STATE_ACTIVE), True)
+    if first is not None:
+        role, name = first
+        field = need(window, role, name)
+        expect(f'"{name}" in {what} focused', lambda: has_state(field, pyatspi.STATE_FOCUSED),
+               True)
+
+
 def text_of(acc):
     text = acc.queryText()
     return text.getText(0, text.characterCount)
@@ -376,12 +391,14 @@ def open_student_window(button):
     mode = button.split()[0]  # Add, Display, Remove
     expect('the student window\'s description (naming its mode)', lambda: window.description,
            mode, lambda got, want: want in got)
+    expect_active(window, 'the student window', (pyatspi.ROLE_TEXT, 'Name'))
     return window
 
 
 def close_student_window(window, button):
     press(window, button)
     wait_for(f'the student window closed by "{button}"', lambda: not showing(window))
+    expect_active(main_window(), 'the main window')
 
 
 def add(student):
@@ -392,9 +409,9 @@ def add(student):
     expect(f'"{student.level}" checked', lambda: checked(need(
         window, pyatspi.ROLE_RADIO_BUTTON, student.level)), True)
     ListBox(window, 'Major').choose(student.major)
-    schools = ListBox(need(window, pyatspi.ROLE_FILLER, 'School'), 'School')
+    schools = ListBox(need(window, pyatspi.ROLE_COMBO_BOX, 'School'), 'School')
     if student.typed:
-        set_text(need(window, pyatspi.ROLE_FILLER, 'School'), pyatspi.ROLE_TEXT, 'School',
+        set_text(need(window, pyatspi.ROLE_COMBO_BOX, 'School'), pyatspi.ROLE_TEXT, 'School',
                  student.school)
         expect('the school list\'s selection after the school was typed', schools.selected,
                [student.school])
@@ -415,7 +432,7 @@ def add(student):
 
 def shown_student(window):
     """What the student window shows, field by field, in the form the scenario wrote it."""
-    school_box = need(window, pyatspi.ROLE_FILLER, 'School')
+    school_box = need(window, pyatspi.ROLE_COMBO_BOX, 'School')
     levels = [r.name for r in descendants(window)
               if r.getRole() == pyatspi.ROLE_RADIO_BUTTON and checked(r)]
     return {'name': text_of(need(window, pyatspi.ROLE_TEXT, 'Name')),
@@ -505,10 +522,12 @@ def about():
     act(need(popup, pyatspi.ROLE_MENU_ITEM, 'About'), 'Press', 'the menu item "Help > About"')
     box = wait_for('the About box', about_box)
     expect('the menu "Help" closed after "About"', lambda: showing(popup), False)
+    expect_active(box, 'the About box', (pyatspi.ROLE_PUSH_BUTTON, 'OK'))
     picture = need(box, pyatspi.ROLE_IMAGE, None)
     check(picture.name != '', 'the About box\'s picture has no accessible name')
     press(box, 'OK')
     wait_for('the About box closed', lambda: about_box() is None)
+    expect_active(main, 'the main window')
 
 
 def exit_program():
