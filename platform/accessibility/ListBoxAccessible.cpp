@@ -102,8 +102,10 @@ public:
             QAccessibleWidget::doAction(actionName);
     }
 
-    // Entries read before the change were dropped when their rows moved (see child()).
-    void modelChange(QAccessibleTableModelChangeEvent *) override {}
+    // With a screen reader listening, every entry added or removed is told here: the entries
+    // handed out keep their identity and move with their rows, and a removed one stays, defunct,
+    // so that a screen reader that still holds it is told it is gone rather than not found.
+    void modelChange(QAccessibleTableModelChangeEvent *event) override;
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     // One selected entry at most, as with the table interface.
@@ -165,11 +167,16 @@ private:
     {
         for (const QAccessible::Id id : std::as_const(m_entries))
             QAccessible::deleteAccessibleInterface(id);
+        for (const QAccessible::Id id : std::as_const(m_removed))
+            QAccessible::deleteAccessibleInterface(id);
         m_entries.clear();
+        m_removed.clear();
     }
 
-    // Entries handed out, by row, for the list as it was at m_generation.
+    // Entries handed out, by row, for the list as it was at m_generation; changes made while no
+    // screen reader listened drop them all (child()).
     mutable QHash<int, QAccessible::Id> m_entries;
+    mutable QList<QAccessible::Id> m_removed;
     mutable quint64 m_generation = 0;
 };
 
@@ -184,6 +191,12 @@ public:
 
     int row() const { return m_row; }
     const ListBox *list() const { return m_list; }
+    // Its entry moved to row, or (-1) was removed, with the list now at generation.
+    void follow(int row, quint64 generation)
+    {
+        m_row = row;
+        m_generation = generation;
+    }
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -195,7 +208,8 @@ public:
     // An entry whose row moved since it was handed out is no longer the same entry.
     bool isValid() const override
     {
-        return m_list && m_list->m_generation == m_generation && m_row < m_list->ListCount();
+        return m_list && m_row >= 0 && m_list->m_generation == m_generation &&
+               m_row < m_list->ListCount();
     }
     QObject *object() const override { return nullptr; }
     QWindow *window() const override { return m_list ? m_list->window()->windowHandle() : nullptr; }
@@ -260,6 +274,34 @@ void *ListBoxAccessible::interface_cast(QAccessible::InterfaceType type)
         return static_cast<QAccessibleSelectionInterface *>(this);
 #endif
     return QAccessibleWidget::interface_cast(type);
+}
+
+void ListBoxAccessible::modelChange(QAccessibleTableModelChangeEvent *event)
+{
+    const auto type = event->modelChangeType();
+    const bool inserted = type == QAccessibleTableModelChangeEvent::RowsInserted;
+    const bool removed = type == QAccessibleTableModelChangeEvent::RowsRemoved;
+    // Entries are told of one change at a time; anything else starts afresh in child().
+    if (!(inserted || removed) || event->firstRow() != event->lastRow() ||
+        m_generation + 1 != list()->m_generation)
+        return;
+    const int changed = event->firstRow();
+    m_generation = list()->m_generation;
+    QHash<int, QAccessible::Id> moved;
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
+        auto *entry = static_cast<ListEntryAccessible *>(QAccessible::accessibleInterface(*it));
+        int row = it.key();
+        if (removed && row == changed) {
+            entry->follow(-1, m_generation);
+            m_removed << *it;
+            continue;
+        }
+        if (row >= changed)
+            row += inserted ? 1 : -1;
+        entry->follow(row, m_generation);
+        moved.insert(row, *it);
+    }
+    m_entries = moved;
 }
 
 QAccessibleInterface *ListBoxAccessible::child(int index) const
