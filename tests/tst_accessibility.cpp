@@ -266,15 +266,19 @@ void TestAccessibility::controlsHaveTheirNames_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QAccessible::Role>("role");
     QTest::addColumn<QString>("group"); // the named group the control sits in, if any
+    QTest::addColumn<QString>("shortcut"); // the key a screen reader reads out, if checked
 
     const auto row = [](const char *window, const char *control, const char *name,
-                        QAccessible::Role role, const char *group = "") {
+                        QAccessible::Role role, const char *group = "",
+                        const char *shortcut = "") {
         QTest::addRow("%s %s", window, control)
             << QString::fromLatin1(window) << QString::fromLatin1(control)
-            << QString::fromLatin1(name) << role << QString::fromLatin1(group);
+            << QString::fromLatin1(name) << role << QString::fromLatin1(group)
+            << QString::fromLatin1(shortcut);
     };
-    row("frmMain", "cmdAdd", "Add a New Student", QAccessible::Button);
-    row("frmMain", "cmdRemove", "Remove a Student", QAccessible::Button);
+    // The default button is pressed by Enter, the others by their access keys.
+    row("frmMain", "cmdAdd", "Add a New Student", QAccessible::Button, "", "Enter");
+    row("frmMain", "cmdRemove", "Remove a Student", QAccessible::Button, "", "Alt+R");
     row("frmMain", "cmdDisplay", "Display a student", QAccessible::Button);
     row("frmMain", "cmdExit", "Exit", QAccessible::Button);
     row("frmMain", "lstStudent", "Students", QAccessible::List);
@@ -302,18 +306,25 @@ void TestAccessibility::controlsHaveTheirNames()
     QFETCH(QString, name);
     QFETCH(QAccessible::Role, role);
     QFETCH(QString, group);
+    QFETCH(QString, shortcut);
     bool found = false;
     Node node;
+    QString accelerator;
     inWindow(window, [&](Form &form) {
         const Tree tree = treeOf(&form);
-        const QWidget *widget = form.findChild<QWidget *>(control);
+        QWidget *widget = form.findChild<QWidget *>(control);
         found = widget && tree.contains(widget);
         if (found)
             node = tree.value(widget);
+        if (widget)
+            accelerator =
+                QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Accelerator);
     });
     QVERIFY2(found, "not reachable from the window");
     QCOMPARE(node.name, name);
     QCOMPARE(node.role, role);
+    if (!shortcut.isEmpty())
+        QCOMPARE(accelerator, shortcut);
     if (!group.isEmpty()) {
         QCOMPARE(node.parentRole, QAccessible::Grouping);
         QCOMPARE(node.parentName, group);
@@ -385,6 +396,12 @@ void TestAccessibility::listsExposeTheirEntries_data()
     row("students, a reader selects a negative row: refused", 1, u"table select"_s, -1, false, 1);
     row("students, a reader unselects the selected row", 1, u"table unselect"_s, 1, true, -1);
     row("students, a reader unselects another row: refused", 1, u"table unselect"_s, 2, false, 1);
+    QStringList many;
+    for (int i = 1; i <= 30; ++i)
+        many << u"Student %1"_s.arg(i, 2, 10, QLatin1Char('0'));
+    QTest::newRow("students, a reader selects a row below the visible ones")
+        << u"frmMain"_s << u"lstStudent"_s << many << -1 << u"table select"_s << 29 << true
+        << many << 29 << QString();
     // Down moves on from the current entry, which a reader's selection moves too.
     row("students, Down after a reader's select", 0, u"table select, Down"_s, 2, true, 3);
     row("students, Ctrl+Space on the selected entry clears it", 2, u"Ctrl+Space"_s, 2, true, -1);
@@ -435,6 +452,7 @@ void TestAccessibility::listsExposeTheirEntries()
     int listed = -1;
     int listIndex = -2;
     bool answer = true;
+    bool selectedInSight = false;
     QStringList readerSelection;
     inWindow(window, [&](Form &form) {
         auto *list = form.findChild<ListBox *>(control);
@@ -480,6 +498,8 @@ void TestAccessibility::listsExposeTheirEntries()
         if (gesture.endsWith(u", Down"))
             QTest::keyClick(list, Qt::Key_Down);
         listIndex = list->ListIndex();
+        if (QAccessibleInterface *entry = reader->child(listIndex))
+            selectedInSight = !entry->state().offscreen;
         // The entry a screen reader is told has the focus. (Offscreen no accessibility events
         // flow; the Orca test hears them.)
         if (QAccessibleInterface *entry = reader->focusChild())
@@ -491,6 +511,7 @@ void TestAccessibility::listsExposeTheirEntries()
     QCOMPARE(listed, entries.size());
     QCOMPARE(answer, accepted);
     QCOMPARE(listIndex, selected);
+    QVERIFY2(selected < 0 || selectedInSight, "the selected entry is out of sight");
     if (!named.isEmpty())
         QCOMPARE(lastNamed, named);
     QCOMPARE(node.role, QAccessible::List);

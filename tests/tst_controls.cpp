@@ -490,6 +490,15 @@ void TestControls::comboSelection_data()
         << u"Midtown High"_s;
     QTest::newRow("screen reader inserts the rest of an entry's text")
         << u"Mid"_s << u"reader insertText"_s << -1 << u"town"_s << 1 << u"Midtown"_s;
+    // For the reader's deletes and reads, row is the offset where the text in typed starts.
+    QTest::newRow("screen reader deletes a doubled blank")
+        << u"West  Highland"_s << u"reader deleteText"_s << 4 << u" "_s << 2
+        << u"West Highland"_s;
+    QTest::newRow("screen reader reads a word inside the text")
+        << u"West Highland"_s << u"reader text"_s << 5 << u"High"_s << 2 << u"West Highland"_s;
+    QTest::newRow("screen reader reads the selected last word")
+        << u"West Highland"_s << u"reader selection"_s << 5 << u"Highland"_s << 2
+        << u"West Highland"_s;
     QTest::newRow("click selects and shows")
         << u"Franklin East"_s << u"click"_s << 2 << u""_s << 2 << u"West Highland"_s;
     // A second "Midtown" is added first; it stands after the first one.
@@ -563,6 +572,24 @@ void TestControls::comboSelection()
             QAccessible::queryAccessibleInterface(edit)->editableTextInterface();
         QVERIFY(editable);
         editable->insertText(int(edit->text().size()), typed);
+    } else if (gesture == u"reader deleteText" || gesture == u"reader text" ||
+               gesture == u"reader selection") {
+        QAccessibleInterface *field = QAccessible::queryAccessibleInterface(edit);
+        const int end = row + int(typed.size());
+        if (gesture == u"reader deleteText") {
+            field->editableTextInterface()->deleteText(row, end);
+        } else if (gesture == u"reader text") {
+            QCOMPARE(field->textInterface()->text(row, end), typed);
+        } else {
+            // The user selects the last word; the reader asks where the selection lies.
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_End);
+            QTest::keyClick(edit, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+            int from = -1;
+            int to = -1;
+            field->textInterface()->selection(0, &from, &to);
+            QCOMPARE(QList<int>({from, to}), QList<int>({row, end}));
+        }
     } else if (gesture == u"click") {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
     } else if (gesture == u"click equal") {

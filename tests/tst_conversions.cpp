@@ -247,6 +247,7 @@ void TestConversions::wholeNumber16_data()
     QTest::newRow("empty") << QString() << typeMismatch;
     QTest::newRow("blanks only") << u"  "_s << typeMismatch;
     QTest::newRow("text after number") << u"12abc"_s << typeMismatch;
+    QTest::newRow("exponent without digits") << u"7e"_s << typeMismatch;
     QTest::newRow("sign alone") << u"-"_s << typeMismatch;
     QTest::newRow("hexadecimal") << u"0x1A"_s << typeMismatch;
     QTest::newRow("inf") << u"inf"_s << typeMismatch;

@@ -406,6 +406,8 @@ void TestKeyboard::enterPressesTheDefaultButton_data()
     // Shift+Tab from the name box wraps round to Cancel.
     QTest::newRow("command button, Return: that button")
         << QKeySequence(u"Alt+J, Alt+N, Shift+Tab"_s) << u"cmdCancel"_s << false << false;
+    QTest::newRow("command button, keypad Enter: that button")
+        << QKeySequence(u"Alt+J, Alt+N, Shift+Tab"_s) << u"cmdCancel"_s << true << false;
 }
 
 void TestKeyboard::enterPressesTheDefaultButton()

@@ -303,6 +303,8 @@ void TestPrinter::longTextWraps_data()
         << PrintStatement{NextZone, NextZone} << sentence << true;
     QTest::newRow("words after a long label")
         << PrintStatement{T(QString(70, u'0') + u' ')} << sentence << true;
+    QTest::newRow("a word too long for the rest of the line")
+        << PrintStatement{T(QString(70, u'0') + u' ')} << QString(40, u'0') << true;
     QTest::newRow("one word longer than the line") << PrintStatement{} << oneWord << false;
     QTest::newRow("one long word after a label")
         << PrintStatement{T(u"Label:"_s), NextZone} << oneWord << false;

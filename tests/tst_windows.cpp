@@ -11,7 +11,9 @@
 #include <QAccessible>
 #include <QAction>
 #include <QMenuBar>
+#include <QImageReader>
 #include <QMessageBox>
+#include <QPainter>
 #include <QtTest>
 
 using namespace platform;
@@ -46,6 +48,23 @@ QSet<QRgb> colours(const QImage &image)
         }
     }
     return found;
+}
+
+// The books icon's image of the given side, stretched pixel for pixel over the window's colour
+// to the given size, as a picture control shows it.
+QImage booksShownAs(int side, QSize size, const QColor &window)
+{
+    QImageReader reader(u":/about/books.ico"_s, "ico");
+    QImage shown(size, QImage::Format_ARGB32);
+    shown.fill(window);
+    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+        const QImage image = reader.read();
+        if (image.width() == side) {
+            QPainter(&shown).drawImage(QRect(QPoint(), size), image);
+            return shown;
+        }
+    }
+    return QImage();
 }
 
 } // namespace
@@ -547,6 +566,12 @@ void TestWindows::aboutBoxOpensAndCloses()
         QSet<QRgb> own = colours(box.imgBooks->pixmap().toImage());
         own << box.palette().color(QPalette::Window).rgb();
         QVERIFY2(own.contains(drawn), qPrintable(u"%1 colours drawn"_s.arg(drawn.size())));
+        // Drawn from the 32x32 image: the 16x16 one, stretched alike, is blockier.
+        const QImage grabbed =
+            box.imgBooks->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QColor background = box.palette().color(QPalette::Window);
+        QCOMPARE(grabbed, booksShownAs(32, grabbed.size(), background));
+        QVERIFY(grabbed != booksShownAs(16, grabbed.size(), background));
         QTest::mouseClick(box.cmdOK, Qt::LeftButton);
     }));
 }

@@ -58,11 +58,30 @@ def check(ok, message):
     return ok
 
 
+class Heard:
+    """The selected-state changes of list entries that the program announces: (name, selected)."""
+    changes = []
+
+    @classmethod
+    def listen(cls):
+        pyatspi.Registry.registerEventListener(
+            lambda event: cls.changes.append((event.source.name, bool(event.detail1))),
+            'object:state-changed:selected')
+
+    @classmethod
+    def take(cls):
+        """Hands the events that arrived to listen's handler."""
+        context = GLib.MainContext.default()
+        while context.iteration(False):
+            pass
+
+
 def wait_for(what, probe, deadline=DEADLINE):
     """Returns probe()'s first true value; a missed deadline ends the step."""
     end = time.monotonic() + deadline
     while True:
         Program.current.check_running(what)
+        Heard.take()
         try:
             value = probe()
         except GLib.GError:
@@ -290,8 +309,16 @@ class ListBox:
         return [self.acc.getChildAtIndex(row).name for row in self.table.getSelectedRows()]
 
     def choose(self, entry):
+        before = [name for name in self.selected() if name != entry]
+        Heard.take()
+        Heard.changes.clear()
         check(self.select(entry), f'the list "{self.name}" refused to select "{entry}"')
         expect(f'the selection of the list "{self.name}"', self.selected, [entry])
+        # A screen reader keeps its own idea of what is selected: the entry that loses the
+        # selection must say so.
+        for name in before:
+            expect(f'"{name}" announced as no longer selected',
+                   lambda name=name: (name, False) in Heard.changes, True)
 
 
 def open_menu(window, menu):
@@ -566,6 +593,7 @@ def main():
     Run.keep_going = '--keep-going' in args
     host = [a for a in args if a != '--keep-going'][0]
     pyatspi.setTimeout(5000, 5000)  # a stalled call fails in seconds, not libatspi's default
+    Heard.listen()
     with tempfile.TemporaryDirectory(prefix='si-atspi-') as folder:
         Documents.folder = pathlib.Path(folder)
         steps = [('the program starts with an empty list', lambda: expect(
