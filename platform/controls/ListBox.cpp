@@ -93,12 +93,6 @@ void ListBox::AddItem(const QString &text)
 void ListBox::RemoveItem(int index)
 {
     checkIndex(index);
-    if (QAccessible::isActive()) {
-        // Told while the entry still stands, so that a screen reader holding it lets it go.
-        QAccessibleEvent gone(this, QAccessible::ObjectDestroyed);
-        gone.setChild(index);
-        QAccessible::updateAccessibility(&gone);
-    }
     m_entries->erase(index);
     m_newIndex = -1;
     // The removed entry's selection and current mark go with it, never to a neighbour.
