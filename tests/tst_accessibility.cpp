@@ -265,12 +265,11 @@ void TestAccessibility::controlsHaveTheirNames_data()
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QAccessible::Role>("role");
-    QTest::addColumn<QString>("group"); // the named group the control sits in, if any
+    QTest::addColumn<QString>("group");    // the named group the control sits in, if any
     QTest::addColumn<QString>("shortcut"); // the key a screen reader reads out, if checked
 
     const auto row = [](const char *window, const char *control, const char *name,
-                        QAccessible::Role role, const char *group = "",
-                        const char *shortcut = "") {
+                        QAccessible::Role role, const char *group = "", const char *shortcut = "") {
         QTest::addRow("%s %s", window, control)
             << QString::fromLatin1(window) << QString::fromLatin1(control)
             << QString::fromLatin1(name) << role << QString::fromLatin1(group)
@@ -400,8 +399,8 @@ void TestAccessibility::listsExposeTheirEntries_data()
     for (int i = 1; i <= 30; ++i)
         many << u"Student %1"_s.arg(i, 2, 10, QLatin1Char('0'));
     QTest::newRow("students, a reader selects a row below the visible ones")
-        << u"frmMain"_s << u"lstStudent"_s << many << -1 << u"table select"_s << 29 << true
-        << many << 29 << QString();
+        << u"frmMain"_s << u"lstStudent"_s << many << -1 << u"table select"_s << 29 << true << many
+        << 29 << QString();
     // Down moves on from the current entry, which a reader's selection moves too.
     row("students, Down after a reader's select", 0, u"table select, Down"_s, 2, true, 3);
     row("students, Ctrl+Space on the selected entry clears it", 2, u"Ctrl+Space"_s, 2, true, -1);

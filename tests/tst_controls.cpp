@@ -492,8 +492,7 @@ void TestControls::comboSelection_data()
         << u"Mid"_s << u"reader insertText"_s << -1 << u"town"_s << 1 << u"Midtown"_s;
     // For the reader's deletes and reads, row is the offset where the text in typed starts.
     QTest::newRow("screen reader deletes a doubled blank")
-        << u"West  Highland"_s << u"reader deleteText"_s << 4 << u" "_s << 2
-        << u"West Highland"_s;
+        << u"West  Highland"_s << u"reader deleteText"_s << 4 << u" "_s << 2 << u"West Highland"_s;
     QTest::newRow("screen reader reads a word inside the text")
         << u"West Highland"_s << u"reader text"_s << 5 << u"High"_s << 2 << u"West Highland"_s;
     QTest::newRow("screen reader reads the selected last word")

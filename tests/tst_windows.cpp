@@ -10,8 +10,8 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QMenuBar>
 #include <QImageReader>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QtTest>

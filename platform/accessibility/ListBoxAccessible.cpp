@@ -185,7 +185,7 @@ class ListEntryAccessible : public QAccessibleInterface, public QAccessibleTable
 {
 public:
     ListEntryAccessible(ListBox *list, int row)
-        : m_list(list), m_row(row), m_generation(list->m_generation)
+        : m_list(list), m_row(row), m_generation(list->m_generation), m_text(list->List(row))
     {}
     Q_DISABLE_COPY_MOVE(ListEntryAccessible)
 
@@ -205,12 +205,15 @@ public:
         return nullptr;
     }
 
-    // An entry whose row moved since it was handed out is no longer the same entry.
+    // An entry whose row moved since it was handed out is no longer the same entry. A removed
+    // one still answers, as defunct, for as long as its list lives.
     bool isValid() const override
     {
-        return m_list && m_row >= 0 && m_list->m_generation == m_generation &&
-               m_row < m_list->ListCount();
+        if (removed())
+            return m_list;
+        return m_list && m_list->m_generation == m_generation && m_row < m_list->ListCount();
     }
+    bool removed() const { return m_row < 0; }
     QObject *object() const override { return nullptr; }
     QWindow *window() const override { return m_list ? m_list->window()->windowHandle() : nullptr; }
     QAccessibleInterface *parent() const override
@@ -223,12 +226,12 @@ public:
     QAccessibleInterface *childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text type) const override
     {
-        return type == QAccessible::Name && isValid() ? m_list->List(m_row) : QString();
+        return type == QAccessible::Name && isValid() ? m_text : QString();
     }
     void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override
     {
-        if (!isValid())
+        if (!isValid() || removed())
             return QRect();
         const QRect local = m_list->entryRect(m_row);
         return QRect(m_list->viewport()->mapToGlobal(local.topLeft()), local.size());
@@ -237,7 +240,7 @@ public:
     QAccessible::State state() const override
     {
         QAccessible::State state;
-        if (!isValid()) {
+        if (!isValid() || removed()) {
             state.invalid = true;
             return state;
         }
@@ -250,7 +253,10 @@ public:
         return state;
     }
 
-    bool isSelected() const override { return isValid() && m_row == m_list->ListIndex(); }
+    bool isSelected() const override
+    {
+        return isValid() && !removed() && m_row == m_list->ListIndex();
+    }
     QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
     int columnIndex() const override { return 0; }
@@ -263,6 +269,8 @@ private:
     QPointer<ListBox> m_list;
     int m_row;
     quint64 m_generation;
+    // An entry's text never changes; kept so that a removed entry still says what it was.
+    QString m_text;
 };
 
 void *ListBoxAccessible::interface_cast(QAccessible::InterfaceType type)
@@ -322,7 +330,8 @@ QAccessibleInterface *ListBoxAccessible::child(int index) const
 int ListBoxAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
     const auto *entry = dynamic_cast<const ListEntryAccessible *>(child);
-    return entry && entry->isValid() && entry->list() == list() ? entry->row() : -1;
+    return entry && entry->isValid() && !entry->removed() && entry->list() == list() ? entry->row()
+                                                                                     : -1;
 }
 
 QAccessibleInterface *accessibility::listBoxInterface(const QString &className, QObject *object)
