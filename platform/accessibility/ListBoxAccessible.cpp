@@ -302,6 +302,9 @@ void ListBoxAccessible::modelChange(QAccessibleTableModelChangeEvent *event)
         if (removed && row == changed) {
             entry->follow(-1, m_generation);
             m_removed << *it;
+            // Announced as a child gone, so that a screen reader counts the entries anew.
+            QAccessibleEvent gone(entry, QAccessible::ObjectDestroyed);
+            QAccessible::updateAccessibility(&gone);
             continue;
         }
         if (row >= changed)
@@ -310,6 +313,11 @@ void ListBoxAccessible::modelChange(QAccessibleTableModelChangeEvent *event)
         moved.insert(row, *it);
     }
     m_entries = moved;
+    if (inserted) {
+        QAccessibleEvent added(list(), QAccessible::ObjectCreated);
+        added.setChild(changed);
+        QAccessible::updateAccessibility(&added);
+    }
 }
 
 QAccessibleInterface *ListBoxAccessible::child(int index) const

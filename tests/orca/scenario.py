@@ -394,8 +394,8 @@ def remove():
     # focus is (Where Am I, keypad Enter), which must name the list and what is left in it.
     if not hear_quietly(left, mark, 3.0):
         mark = press('KP_Enter')
-        hear('after the remove the list "Students" has the focus and names what is left', left,
-             mark)
+        hear('after the remove Where Am I names what is left in the list, 1 of 1',
+             whole(SECOND['name']) + r'.*\b1\s+of\s+1\b', mark)
 
 
 NAME_FIELD = r'(?<!\w)Name(?!\w)'
