@@ -3,7 +3,6 @@
 #include "platform/controls/CheckBox.h"
 #include "platform/controls/CommandButton.h"
 #include "platform/controls/OptionButton.h"
-#include "platform/controls/placement.h"
 #include "platform/forms/accessKey.h"
 #include "platform/forms/modality.h"
 

@@ -1,7 +1,7 @@
 #include "platform/accessibility/interfaces.h"
 
 #include "platform/controls/Label.h"
-#include "platform/controls/placement.h"
+#include "platform/forms/accessKey.h"
 
 #include <QAccessibleWidget>
 

@@ -78,12 +78,8 @@ public:
             return QString();
         const QString caption = m_action->text();
         switch (type) {
-        case QAccessible::Name: {
-            QString name = caption;
-            if (const qsizetype key = accessKeyIndex(caption); key >= 0)
-                name.remove(key, 1);
-            return name.replace(QStringLiteral("&&"), QStringLiteral("&"));
-        }
+        case QAccessible::Name:
+            return withoutAccessKey(caption);
         case QAccessible::Accelerator:
             if (!m_action->shortcut().isEmpty())
                 return m_action->shortcut().toString();

@@ -1,6 +1,7 @@
 #include "platform/controls/Label.h"
 
 #include "platform/controls/placement.h"
+#include "platform/forms/accessKey.h"
 
 #include <QEvent>
 

@@ -17,17 +17,4 @@ void fitCaption(QWidget *widget)
         widget->resize(needed, widget->height());
 }
 
-QString withoutAccessKey(QString caption)
-{
-    QString result;
-    result.reserve(caption.size());
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == u'&' && i + 1 < caption.size()) {
-            ++i;
-        }
-        result.append(caption[i]);
-    }
-    return result;
-}
-
 } // namespace platform

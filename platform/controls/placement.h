@@ -13,7 +13,4 @@ void place(QWidget *widget, const QString &name, QRect geometry);
 // A caption is never cut off: a control too narrow for its caption in this font grows to fit.
 void fitCaption(QWidget *widget);
 
-// The caption as shown when no control takes its access key: "&Name" -> "Name".
-QString withoutAccessKey(QString caption);
-
 } // namespace platform

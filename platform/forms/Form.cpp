@@ -198,10 +198,7 @@ QMenu *Form::addMenu(const QString &objectName, const QString &caption)
     menu->setObjectName(objectName);
     menu->menuAction()->setObjectName(objectName);
     // A screen reader names the open menu by its title.
-    QString name = caption;
-    if (const qsizetype key = accessKeyIndex(caption); key >= 0)
-        name.remove(key, 1);
-    menu->setAccessibleName(name.replace(QStringLiteral("&&"), QStringLiteral("&")));
+    menu->setAccessibleName(withoutAccessKey(caption));
     return menu;
 }
 

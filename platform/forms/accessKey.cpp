@@ -16,6 +16,19 @@ qsizetype accessKeyIndex(const QString &caption)
     return -1;
 }
 
+QString withoutAccessKey(const QString &caption)
+{
+    QString result;
+    result.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) {
+            ++i;
+        }
+        result.append(caption[i]);
+    }
+    return result;
+}
+
 QString accessKeyText(const QString &caption)
 {
     const qsizetype index = accessKeyIndex(caption);

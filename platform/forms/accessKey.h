@@ -8,6 +8,9 @@ namespace platform {
 // Position of the '&' that marks the access key, -1 if none ("&&" is a plain ampersand).
 qsizetype accessKeyIndex(const QString &caption);
 
+// The caption as shown: "&Name" -> "Name", "&&" -> "&".
+QString withoutAccessKey(const QString &caption);
+
 // The key that presses the caption's control, as Qt words it ("Alt+x"); empty when none.
 QString accessKeyText(const QString &caption);
 
