@@ -291,14 +291,19 @@ def entries_in_order(list_name, entries):
 MAJORS = ['Accounting', 'Business', 'Computer Information Systems', 'Marketing']
 
 
-def add_with_every_field():
-    s = STUDENT
+def name_and_grade(s):
+    """Opens the student window for an add, types the name and chooses the grade by its key."""
     mark = press('alt+a')
     hear('the student window opens on the field "Name"', r'(?<!\w)Name(?!\w)', mark,
          needed=True)
     type_text(s['name'])
     mark = press(s['grade_key'])
     hear_state(f'{s["grade"]} chosen by its access key', s['grade'], 'selected', mark)
+
+
+def add_with_every_field():
+    s = STUDENT
+    name_and_grade(s)
     mark = press('alt+u')
     hear('Alt+U goes to "Units Completed"', whole('Units Completed'), mark)
     type_text(s['units'])
@@ -341,12 +346,7 @@ def add_with_every_field():
 
 def add_second():
     s = SECOND
-    mark = press('alt+a')
-    hear('the student window opens on the field "Name"', r'(?<!\w)Name(?!\w)', mark,
-         needed=True)
-    type_text(s['name'])
-    mark = press(s['grade_key'])
-    hear_state(f'{s["grade"]} chosen by its access key', s['grade'], 'selected', mark)
+    name_and_grade(s)
     mark = press('Return')
     hear('Enter adds the student and the main window comes back', MAIN_CONTROLS, mark)
 
