@@ -146,6 +146,7 @@ private Q_SLOTS:
     void activateRunsOncePerShow();
     void failingHandlerIsReportedOnce_data();
     void failingHandlerIsReportedOnce();
+    void messageBoxShowsPlainText_data();
     void messageBoxShowsPlainText();
     void longCaptionWrapsInsideButton();
 
@@ -838,32 +839,69 @@ void TestControls::failingHandlerIsReportedOnce()
     form.Unload();
 }
 
+void TestControls::messageBoxShowsPlainText_data()
+{
+    QTest::addColumn<QStringList>("prompts"); // shown one after another
+    QTest::addColumn<QStringList>("titles");  // empty: the program's own
+    QTest::addColumn<bool>("nested");         // each raised while the one before is up
+    QTest::newRow("markup shown as typed")
+        << QStringList{u"<b>Bold</b> & <i>name</i>"_s} << QStringList{QString()} << false;
+    // The box that served the first message serves the next one with nothing of it left.
+    QTest::newRow("a second message: its own text and title")
+        << QStringList{u"Please Enter Your Name"_s, u"Units Completed must be a number"_s}
+        << QStringList{u"Error"_s, QString()} << false;
+    QTest::newRow("a message raised while another is up")
+        << QStringList{u"First"_s, u"Second"_s} << QStringList{u"One"_s, u"Two"_s} << true;
+}
+
 void TestControls::messageBoxShowsPlainText()
 {
+    QFETCH(QStringList, prompts);
+    QFETCH(QStringList, titles);
+    QFETCH(bool, nested);
     platform::setMessageBox(std::make_unique<ScreenMessageBox>());
-    QString shownText;
-    Qt::TextFormat format = Qt::RichText;
-    QMessageBox::Icon icon = QMessageBox::Warning;
-    QString title;
-    int buttons = 0;
-    testing::whenActive([] { return QApplication::activeModalWidget(); },
-                        [&] {
-                            auto *box =
-                                qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                            QVERIFY(box);
-                            shownText = box->text();
-                            format = box->textFormat();
-                            icon = box->icon();
-                            title = box->windowTitle();
-                            buttons = int(box->buttons().size());
-                            box->button(QMessageBox::Ok)->click();
-                        });
-    MsgBox(u"<b>Bold</b> & <i>name</i>"_s);
-    QCOMPARE(shownText, u"<b>Bold</b> & <i>name</i>"_s);
-    QCOMPARE(format, Qt::PlainText);
-    QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(title, u"Student Information"_s);
-    QCOMPARE(buttons, 1);
+    const auto titleOf = [&](int i) {
+        return titles[i].isEmpty() ? std::nullopt : std::optional<QString>(titles[i]);
+    };
+    QStringList shown;  // "title: text" of each box as it came up
+    QStringList unlike; // what a box showed that the program's message boxes never show
+    std::function<void(int)> answer = [&](int index) {
+        QWidget *below = QApplication::activeModalWidget();
+        testing::whenActive(
+            [below]() -> QWidget * {
+                QWidget *up = QApplication::activeModalWidget();
+                return up != below ? up : nullptr;
+            },
+            [&, index] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                shown << box->windowTitle() + u": "_s + box->text();
+                if (box->textFormat() != Qt::PlainText)
+                    unlike << u"rich text"_s;
+                if (box->icon() != QMessageBox::NoIcon)
+                    unlike << u"an icon"_s;
+                if (box->buttons().size() != 1)
+                    unlike << u"%1 buttons"_s.arg(box->buttons().size());
+                if (nested && index + 1 < prompts.size()) {
+                    answer(index + 1);
+                    MsgBox(prompts[index + 1], titleOf(index + 1));
+                }
+                box->button(QMessageBox::Ok)->click();
+            });
+    };
+    for (int i = 0; i < prompts.size(); ++i) {
+        answer(i);
+        MsgBox(prompts[i], titleOf(i));
+        if (nested)
+            break;
+    }
+    QStringList expected;
+    for (int i = 0; i < prompts.size(); ++i)
+        expected << (titles[i].isEmpty() ? u"Student Information"_s : titles[i]) + u": "_s +
+                        prompts[i];
+    QCOMPARE(shown, expected);
+    QCOMPARE(unlike, QStringList());
+    QCOMPARE(testing::visibleTopLevelCount(), 0);
 }
 
 void TestControls::longCaptionWrapsInsideButton()

@@ -554,14 +554,17 @@ def main():
         if Program.current:
             Program.current.kill()
     report()
-    # The accessibility bridge logs each object a screen reader asked for and could not find
-    # (Qt's own message boxes, once closed, among them): counted for the developer.
+    # The accessibility bridge logs each object a screen reader asked for and could not find:
+    # an object that went away while the reader still held it, so that the reader heard nothing.
     try:
         lost = sum('Could not find accessible' in line
                    for line in open(log, encoding='utf-8', errors='replace'))
     except OSError:
         lost = 0
     print(f'The program logged {lost} lines "Could not find accessible on path"')
+    if lost and not Run.transcript_only:
+        Run.failures.append(f'the screen reader asked {lost} times for objects the program '
+                            'no longer had')
     if status == 0 and Run.failures:
         print(f'{len(Run.failures)} failures:')
         for failure in Run.failures:
