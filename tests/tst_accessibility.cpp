@@ -401,6 +401,10 @@ void TestAccessibility::listsExposeTheirEntries_data()
     QTest::newRow("students, a reader selects a row below the visible ones")
         << u"frmMain"_s << u"lstStudent"_s << many << -1 << u"table select"_s << 29 << true << many
         << 29 << QString();
+    // An entry read before a remove counts anew: "1 of 3", not "1 of 4".
+    QTest::newRow("students, one read, another removed")
+        << u"frmMain"_s << u"lstStudent"_s << students << 0 << u"remove"_s << 1 << true
+        << QStringList{u"adam"_s, u"Émile"_s, u"Zoë"_s} << 0 << QString();
     // Down moves on from the current entry, which a reader's selection moves too.
     row("students, Down after a reader's select", 0, u"table select, Down"_s, 2, true, 3);
     row("students, Ctrl+Space on the selected entry clears it", 2, u"Ctrl+Space"_s, 2, true, -1);
@@ -453,6 +457,7 @@ void TestAccessibility::listsExposeTheirEntries()
     bool answer = true;
     bool selectedInSight = false;
     QStringList readerSelection;
+    QStringList places; // "position/size" of each entry, then "list/size"
     inWindow(window, [&](Form &form) {
         auto *list = form.findChild<ListBox *>(control);
         if (!list)
@@ -473,7 +478,12 @@ void TestAccessibility::listsExposeTheirEntries()
             answer = table->selectRow(target);
         else if (gesture == u"table unselect")
             answer = table->unselectRow(target);
-        else if (gesture.contains(u"type "))
+        else if (gesture == u"remove") {
+            for (int i = 0; i < reader->childCount(); ++i)
+                reader->child(i)->text(QAccessible::Name);
+            list->RemoveItem(target);
+            listed = list->ListCount();
+        } else if (gesture.contains(u"type "))
             QTest::keyClicks(list, gesture.mid(gesture.indexOf(u"type ") + 5));
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
         QAccessibleSelectionInterface *selection = reader->selectionInterface();
@@ -503,6 +513,20 @@ void TestAccessibility::listsExposeTheirEntries()
         // flow; the Orca test hears them.)
         if (QAccessibleInterface *entry = reader->focusChild())
             lastNamed = entry->text(QAccessible::Name);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        const auto place = [](QAccessibleInterface *item) {
+            QAccessibleAttributesInterface *attributes =
+                item ? item->attributesInterface() : nullptr;
+            if (!attributes)
+                return u"none"_s;
+            const auto set = attributes->attributeValue(QAccessible::Attribute::Custom)
+                                 .value<QHash<QString, QString>>();
+            return set.value(u"posinset"_s, u"list"_s) + u'/' + set.value(u"setsize"_s);
+        };
+        for (int i = 0; i < reader->childCount(); ++i)
+            places << place(reader->child(i));
+        places << place(reader);
+#endif
         // Read once the entries are in: offscreen, with no screen reader, Qt does not tell
         // an accessible list that was already read about later changes.
         node = treeOf(&form).value(list);
@@ -515,6 +539,14 @@ void TestAccessibility::listsExposeTheirEntries()
         QCOMPARE(lastNamed, named);
     QCOMPARE(node.role, QAccessible::List);
     QCOMPARE(node.entries, entries);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // Each entry gives its place and the count itself, as the list is now.
+    QStringList expectedPlaces;
+    for (int i = 1; i <= entries.size(); ++i)
+        expectedPlaces << u"%1/%2"_s.arg(i).arg(entries.size());
+    expectedPlaces << u"list/%1"_s.arg(entries.size());
+    QCOMPARE(places, expectedPlaces);
+#endif
     QCOMPARE(node.selected, selected < 0 ? QList<int>() : QList<int>{selected});
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     // Read back before the Down of those rows.

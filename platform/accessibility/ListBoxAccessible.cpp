@@ -19,12 +19,36 @@ class SelectionInterface
 };
 #endif
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+using AttributesInterface = QAccessibleAttributesInterface;
+
+// The place of an entry and the number of entries, given by the list as it is now: a screen
+// reader that counts the children itself may count from what it kept of an earlier list (Orca 48
+// keeps the entries it counted until a timer clears them, so after a remove it said "1 of 2" where
+// one entry was left).
+namespace {
+QVariant setAttributes(int position, int size)
+{
+    QHash<QString, QString> attributes{{QStringLiteral("setsize"), QString::number(size)}};
+    if (position > 0)
+        attributes.insert(QStringLiteral("posinset"), QString::number(position));
+    return QVariant::fromValue(attributes);
+}
+} // namespace
+#else
+// Qt 6.4 passes no object attributes to the platform.
+class AttributesInterface
+{
+};
+#endif
+
 // What a screen reader finds for a list box: a list whose children are its entries. Like Qt's
 // own list views it also offers the table interface, through which selections and changes of
 // rows reach the platform's accessibility bridge; from Qt 6.5 on also the selection interface.
 class ListBoxAccessible : public QAccessibleWidget,
                           public QAccessibleTableInterface,
-                          public SelectionInterface
+                          public SelectionInterface,
+                          public AttributesInterface
 {
 public:
     explicit ListBoxAccessible(ListBox *list) : QAccessibleWidget(list, QAccessible::List) {}
@@ -143,6 +167,17 @@ public:
         return changeSelection(-1);
     }
 #endif
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QList<QAccessible::Attribute> attributeKeys() const override
+    {
+        return {QAccessible::Attribute::Custom};
+    }
+    QVariant attributeValue(QAccessible::Attribute key) const override
+    {
+        return key == QAccessible::Attribute::Custom ? setAttributes(0, list()->ListCount())
+                                                     : QVariant();
+    }
+#endif
 
 private:
     ListBox *list() const
@@ -181,7 +216,9 @@ private:
 };
 
 // One entry of a list box for a screen reader: its text, whether it is selected or current.
-class ListEntryAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface
+class ListEntryAccessible : public QAccessibleInterface,
+                            public QAccessibleTableCellInterface,
+                            public AttributesInterface
 {
 public:
     ListEntryAccessible(ListBox *list, int row)
@@ -198,12 +235,7 @@ public:
         m_generation = generation;
     }
 
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::TableCellInterface)
-            return static_cast<QAccessibleTableCellInterface *>(this);
-        return nullptr;
-    }
+    void *interface_cast(QAccessible::InterfaceType type) override;
 
     // An entry whose row moved since it was handed out is no longer the same entry. A removed
     // one still answers, as defunct, for as long as its list lives.
@@ -264,6 +296,20 @@ public:
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override { return parent(); }
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QList<QAccessible::Attribute> attributeKeys() const override
+    {
+        if (!isValid() || removed())
+            return {};
+        return {QAccessible::Attribute::Custom};
+    }
+    QVariant attributeValue(QAccessible::Attribute key) const override
+    {
+        if (key != QAccessible::Attribute::Custom || !isValid() || removed())
+            return QVariant();
+        return setAttributes(m_row + 1, m_list->ListCount());
+    }
+#endif
 
 private:
     QPointer<ListBox> m_list;
@@ -273,6 +319,17 @@ private:
     QString m_text;
 };
 
+void *ListEntryAccessible::interface_cast(QAccessible::InterfaceType type)
+{
+    if (type == QAccessible::TableCellInterface)
+        return static_cast<QAccessibleTableCellInterface *>(this);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    if (type == QAccessible::AttributesInterface)
+        return static_cast<QAccessibleAttributesInterface *>(this);
+#endif
+    return nullptr;
+}
+
 void *ListBoxAccessible::interface_cast(QAccessible::InterfaceType type)
 {
     if (type == QAccessible::TableInterface)
@@ -280,6 +337,10 @@ void *ListBoxAccessible::interface_cast(QAccessible::InterfaceType type)
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     if (type == QAccessible::SelectionInterface)
         return static_cast<QAccessibleSelectionInterface *>(this);
+#endif
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    if (type == QAccessible::AttributesInterface)
+        return static_cast<QAccessibleAttributesInterface *>(this);
 #endif
     return QAccessibleWidget::interface_cast(type);
 }

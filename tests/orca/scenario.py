@@ -249,6 +249,7 @@ def hear_quietly(pattern, mark, wait=3.0):
 
 
 STUDENTS_LIST = r'(?<!\w)Students(?!\w)'
+ONE_OF_ONE = r'.*\b1\s+of\s+1\b'
 
 
 def tab_to_main_list():
@@ -380,6 +381,7 @@ def display():
     hear_whole('... with the whole school', s['school'], mark)
     mark = press('alt+c')
     hear('Alt+C closes the window: the main window comes back', MAIN_CONTROLS, mark)
+    hear('... its list counts the two students', STUDENTS_LIST + r'.*\bwith\s+2\s+items\b', mark)
 
 
 def remove():
@@ -388,15 +390,13 @@ def remove():
     hear('Alt+R opens the student window, which says its mode', whole('Remove a student'), mark,
          needed=True)
     mark = press('Return')
-    left = STUDENTS_LIST + r'.*' + whole(SECOND['name'])
+    left = whole(SECOND['name']) + ONE_OF_ONE
     # Orca 48 takes a key after the program has answered it: it then finds the focus itself,
     # silently, and drops the program's announcement. A user who hears nothing asks where the
-    # focus is (Where Am I, keypad Enter), which must name the list and what is left in it.
-    if not hear_quietly(left, mark, 3.0):
+    # focus is (Where Am I, keypad Enter), which must name what is left in the list, and count it.
+    if not hear_quietly(STUDENTS_LIST + r'.*' + left, mark, 3.0):
         mark = press('KP_Enter')
-        # (Orca 48 may still count the removed entry here: "1 of 2".)
-        hear('after the remove Where Am I names what is left in the list', whole(SECOND['name']),
-             mark)
+        hear('after the remove Where Am I names what is left in the list, 1 of 1', left, mark)
 
 
 NAME_FIELD = r'(?<!\w)Name(?!\w)'
@@ -430,6 +430,8 @@ def print_menu_and_error():
     hear('Enter closes the message: the focus is back on Name', NAME_FIELD, mark)
     mark = press('alt+c')
     hear('Alt+C closes the window: the main window comes back', MAIN_CONTROLS, mark)
+    hear('... its list counts the one student left', STUDENTS_LIST + r'.*\bwith\s+1\s+item\b',
+         mark)
 
 
 def about():
