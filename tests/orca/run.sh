@@ -81,8 +81,11 @@ export SPEECHD_ADDRESS=unix_socket:$private/speechd.sock
 # Default settings in a fresh folder, with speech on and two of its standard options that a
 # program cannot give itself: the position in a list or menu, and the access key.
 mkdir -p "$private/orca-prefs"
-"$python" "$here/launch-orca.py" --user-prefs "$private/orca-prefs" \
-    --debug-file "$private/orca-debug.log" \
+# Orca's debug log (every event and utterance) only for a developer who keeps the logs: it
+# slows Orca down, more than a user's Orca is.
+debug=()
+[ -n "${SI_ORCA_KEEP_LOGS:-}" ] && debug=(--debug-file "$private/orca-debug.log")
+"$python" "$here/launch-orca.py" --user-prefs "$private/orca-prefs" "${debug[@]}" \
     --enable speech,position-speaking,mnemonic-speaking >"$private/orca.log" 2>&1 &
 desktop_track $!
 orca_pid=$!
