@@ -267,17 +267,22 @@ void TestAccessibility::controlsHaveTheirNames_data()
     QTest::addColumn<QAccessible::Role>("role");
     QTest::addColumn<QString>("group");    // the named group the control sits in, if any
     QTest::addColumn<QString>("shortcut"); // the key a screen reader reads out, if checked
+    // The keys bound to the control's actions, which screen readers read as its access key;
+    // "-": not checked.
+    QTest::addColumn<QString>("keys");
 
     const auto row = [](const char *window, const char *control, const char *name,
-                        QAccessible::Role role, const char *group = "", const char *shortcut = "") {
+                        QAccessible::Role role, const char *group = "", const char *shortcut = "",
+                        const char *keys = "-") {
         QTest::addRow("%s %s", window, control)
             << QString::fromLatin1(window) << QString::fromLatin1(control)
             << QString::fromLatin1(name) << role << QString::fromLatin1(group)
-            << QString::fromLatin1(shortcut);
+            << QString::fromLatin1(shortcut) << QString::fromLatin1(keys);
     };
-    // The default button is pressed by Enter, the others by their access keys.
-    row("frmMain", "cmdAdd", "Add a New Student", QAccessible::Button, "", "Enter");
-    row("frmMain", "cmdRemove", "Remove a Student", QAccessible::Button, "", "Alt+R");
+    // The default button is pressed by Enter, the others by their access keys. Enter is no
+    // access key: a default button without one tells of no key at all ("none").
+    row("frmMain", "cmdAdd", "Add a New Student", QAccessible::Button, "", "Enter", "Alt+A");
+    row("frmMain", "cmdRemove", "Remove a Student", QAccessible::Button, "", "Alt+R", "Alt+R");
     row("frmMain", "cmdDisplay", "Display a student", QAccessible::Button);
     row("frmMain", "cmdExit", "Exit", QAccessible::Button);
     row("frmMain", "lstStudent", "Students", QAccessible::List);
@@ -285,16 +290,16 @@ void TestAccessibility::controlsHaveTheirNames_data()
     row("frmStudent", "fraGrade", "Grade Level", QAccessible::Grouping);
     row("frmStudent", "optLevel_0", "Freshman", QAccessible::RadioButton, "Grade Level");
     row("frmStudent", "optLevel_1", "Sophomore", QAccessible::RadioButton, "Grade Level");
-    row("frmStudent", "optLevel_2", "Junior", QAccessible::RadioButton, "Grade Level");
+    row("frmStudent", "optLevel_2", "Junior", QAccessible::RadioButton, "Grade Level", "", "Alt+J");
     row("frmStudent", "optLevel_3", "Senior", QAccessible::RadioButton, "Grade Level");
     row("frmStudent", "txtUnits", "Units Completed", QAccessible::EditableText);
     row("frmStudent", "lstMajor", "Major", QAccessible::List);
     row("frmStudent", "chkDeans", "Deans List", QAccessible::CheckBox);
     row("frmStudent", "cboSchool_edit", "School", QAccessible::EditableText);
     row("frmStudent", "cboSchool_list", "School", QAccessible::List);
-    row("frmStudent", "cmdAction", "Add Student", QAccessible::Button);
-    row("frmStudent", "cmdCancel", "Cancel", QAccessible::Button);
-    row("frmAbout", "cmdOK", "OK", QAccessible::Button);
+    row("frmStudent", "cmdAction", "Add Student", QAccessible::Button, "", "none", "");
+    row("frmStudent", "cmdCancel", "Cancel", QAccessible::Button, "", "", "Alt+C");
+    row("frmAbout", "cmdOK", "OK", QAccessible::Button, "", "Alt+K", "Alt+K");
     row("frmAbout", "imgBooks", "Books", QAccessible::Graphic);
 }
 
@@ -306,24 +311,32 @@ void TestAccessibility::controlsHaveTheirNames()
     QFETCH(QAccessible::Role, role);
     QFETCH(QString, group);
     QFETCH(QString, shortcut);
+    QFETCH(QString, keys);
     bool found = false;
     Node node;
     QString accelerator;
+    QString bound;
     inWindow(window, [&](Form &form) {
         const Tree tree = treeOf(&form);
         QWidget *widget = form.findChild<QWidget *>(control);
         found = widget && tree.contains(widget);
         if (found)
             node = tree.value(widget);
-        if (widget)
-            accelerator =
-                QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Accelerator);
+        if (widget) {
+            QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(widget);
+            accelerator = reader->text(QAccessible::Accelerator);
+            bound = testing::boundKeys(reader);
+        }
     });
     QVERIFY2(found, "not reachable from the window");
     QCOMPARE(node.name, name);
     QCOMPARE(node.role, role);
-    if (!shortcut.isEmpty())
+    if (shortcut == u"none")
+        QCOMPARE(accelerator, QString());
+    else if (!shortcut.isEmpty())
         QCOMPARE(accelerator, shortcut);
+    if (keys != u"-")
+        QCOMPARE(bound, keys);
     if (!group.isEmpty()) {
         QCOMPARE(node.parentRole, QAccessible::Grouping);
         QCOMPARE(node.parentName, group);

@@ -8,7 +8,9 @@
 
 #include <QAccessibleWidget>
 #include <QKeySequence>
+#include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 
 namespace platform {
 
@@ -41,11 +43,14 @@ public:
             if (text.isEmpty())
                 text = withoutAccessKey(button()->text());
         } else if (type == QAccessible::Accelerator) {
+            // Enter presses the default button. One without an access key says nothing: Qt's
+            // bridge would hand Enter to a screen reader as the button's key binding, which
+            // readers take for an access key (Orca 48 said "r").
+            text = accessKeyText(button()->text());
             const auto *push = qobject_cast<const QPushButton *>(button());
-            if (push && push->isDefault())
+            if (push && push->isDefault() && !text.isEmpty())
                 text = QKeySequence(Qt::Key_Enter).toString(QKeySequence::NativeText);
-            else
-                text = accessKeyText(button()->text());
+            return text;
         }
         return text.isEmpty() ? QAccessibleWidget::text(type) : text;
     }
@@ -72,11 +77,15 @@ public:
         return names << QAccessibleWidget::actionNames();
     }
 
+    // The access key for every action that it stands for, and no other key: a screen reader
+    // reads the first key bound to an action as the access key.
     QStringList keyBindingsForAction(const QString &actionName) const override
     {
-        if (actionName == pressAction())
-            return {button()->shortcut().toString()};
-        return {};
+        if (actionName != pressAction() && actionName != toggleAction() &&
+            actionName != setFocusAction())
+            return {};
+        const QString key = button()->shortcut().toString();
+        return key.isEmpty() ? QStringList() : QStringList{key};
     }
 
     void doAction(const QString &actionName) override
@@ -113,6 +122,10 @@ QAccessibleInterface *accessibility::buttonInterface(const QString &className, Q
         return new ButtonAccessible(static_cast<OptionButton *>(object), QAccessible::RadioButton);
     if (className == QLatin1String(CheckBox::staticMetaObject.className()))
         return new ButtonAccessible(static_cast<CheckBox *>(object), QAccessible::CheckBox);
+    // A message box's buttons, Qt's own, answer the same way.
+    if (className == QLatin1String(QPushButton::staticMetaObject.className()) &&
+        qobject_cast<QMessageBox *>(static_cast<QWidget *>(object)->window()))
+        return new ButtonAccessible(static_cast<QPushButton *>(object), QAccessible::Button);
     return nullptr;
 }
 

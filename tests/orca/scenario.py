@@ -426,6 +426,17 @@ def print_menu_and_error():
     hear('Print Student with empty fields: a message box "Error"',
          r'(?<!\w)Error(?!\w).*\b(dialog|alert)\b|\b(dialog|alert)\b.*(?<!\w)Error(?!\w)', mark)
     hear_whole('... that says its text', 'Please Enter Your Name', mark)
+    hear('... with its button OK', r'(?<!\w)OK\s+(?:push\s+)?button', mark)
+    # OK has no access key: nothing may be said as one after it (Orca 48 took Enter, which
+    # presses the button, for an access key and said "r").
+    settle()
+    said = SPEECH.since(mark)
+    ok = max((i for i, line in enumerate(said) if re.search(r'(?<!\w)OK(?!\w)', line)),
+             default=len(said))
+    keys = [line for line in said[ok + 1:]
+            if re.fullmatch(r'\s*(?:alt\s*\+\s*)?[a-z]\.?\s*', line, re.I)]
+    if keys:
+        fail(f'the button OK was said with an access key it does not have: {keys!r}')
     mark = press('Return')
     hear('Enter closes the message: the focus is back on Name', NAME_FIELD, mark)
     mark = press('alt+c')

@@ -6,7 +6,9 @@
 #include "records/CStudents.h"
 #include "student_window/frmStudent.h"
 
+#include <QAccessibleInterface>
 #include <QLineEdit>
+#include <QStringList>
 
 namespace testing {
 
@@ -23,6 +25,21 @@ std::int16_t StudentWindowProbe::selectedLevel(const frmStudent &window)
 bool FormProbe::isShowingModally(const platform::Form &form)
 {
     return form.m_modalLoop != nullptr;
+}
+
+QString boundKeys(QAccessibleInterface *object)
+{
+    QStringList keys;
+    QAccessibleActionInterface *actions = object ? object->actionInterface() : nullptr;
+    if (!actions)
+        return QString();
+    for (const QString &action : actions->actionNames()) {
+        for (const QString &key : actions->keyBindingsForAction(action)) {
+            if (!key.isEmpty() && !keys.contains(key))
+                keys << key;
+        }
+    }
+    return keys.join(u", ");
 }
 
 QLineEdit *editField(const platform::ComboBox &combo)

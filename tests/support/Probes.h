@@ -11,7 +11,9 @@ class Form;
 class ListBox;
 } // namespace platform
 
+class QAccessibleInterface;
 class QLineEdit;
+class QString;
 
 // What the windows keep to themselves, read through the friends they name.
 namespace testing {
@@ -42,6 +44,10 @@ inline bool isShowingModally(const platform::Form &form)
 {
     return FormProbe::isShowingModally(form);
 }
+
+// The keys bound to an accessible object's actions, each once, in order, joined by ", ": what
+// a screen reader takes for its access key.
+QString boundKeys(QAccessibleInterface *object);
 
 // The parts of a combo box, by the names the combo box gives them.
 QLineEdit *editField(const platform::ComboBox &combo);
