@@ -246,6 +246,8 @@ public:
         return m_list && m_list->m_generation == m_generation && m_row < m_list->ListCount();
     }
     bool removed() const { return m_row < 0; }
+    // Valid and still in its list: the only state in which it has a place, a state and a row.
+    bool inList() const { return isValid() && !removed(); }
     QObject *object() const override { return nullptr; }
     QWindow *window() const override { return m_list ? m_list->window()->windowHandle() : nullptr; }
     QAccessibleInterface *parent() const override
@@ -263,7 +265,7 @@ public:
     void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override
     {
-        if (!isValid() || removed())
+        if (!inList())
             return QRect();
         const QRect local = m_list->entryRect(m_row);
         return QRect(m_list->viewport()->mapToGlobal(local.topLeft()), local.size());
@@ -272,7 +274,7 @@ public:
     QAccessible::State state() const override
     {
         QAccessible::State state;
-        if (!isValid() || removed()) {
+        if (!inList()) {
             state.invalid = true;
             return state;
         }
@@ -285,10 +287,7 @@ public:
         return state;
     }
 
-    bool isSelected() const override
-    {
-        return isValid() && !removed() && m_row == m_list->ListIndex();
-    }
+    bool isSelected() const override { return inList() && m_row == m_list->ListIndex(); }
     QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
     int columnIndex() const override { return 0; }
@@ -299,13 +298,13 @@ public:
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     QList<QAccessible::Attribute> attributeKeys() const override
     {
-        if (!isValid() || removed())
+        if (!inList())
             return {};
         return {QAccessible::Attribute::Custom};
     }
     QVariant attributeValue(QAccessible::Attribute key) const override
     {
-        if (key != QAccessible::Attribute::Custom || !isValid() || removed())
+        if (key != QAccessible::Attribute::Custom || !inList())
             return QVariant();
         return setAttributes(m_row + 1, m_list->ListCount());
     }
@@ -399,8 +398,7 @@ QAccessibleInterface *ListBoxAccessible::child(int index) const
 int ListBoxAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
     const auto *entry = dynamic_cast<const ListEntryAccessible *>(child);
-    return entry && entry->isValid() && !entry->removed() && entry->list() == list() ? entry->row()
-                                                                                     : -1;
+    return entry && entry->inList() && entry->list() == list() ? entry->row() : -1;
 }
 
 QAccessibleInterface *accessibility::listBoxInterface(const QString &className, QObject *object)
