@@ -59,6 +59,10 @@ private Q_SLOTS:
     void accessKeysAreUnique_data();
     void accessKeysAreUnique();
     void exitFromTheFileMenu();
+    void focusReturnsToTheOpener_data();
+    void focusReturnsToTheOpener();
+    void altWithoutAnAccessKeyDoesNothing_data();
+    void altWithoutAnAccessKeyDoesNothing();
 
 private:
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
@@ -530,6 +534,122 @@ void TestKeyboard::exitFromTheFileMenu()
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
     QCOMPARE(m_program->services.ends, 1);
     QVERIFY(!m_program->forms->frmMain.isLoaded());
+}
+
+void TestKeyboard::focusReturnsToTheOpener_data()
+{
+    QTest::addColumn<int>("tabs"); // from Add a New Student to the opener
+    QTest::addColumn<QKeySequence>("open");
+    QTest::addColumn<QString>("close"); // keys, or "close box"
+    QTest::addColumn<QString>("focus");
+    const QKeySequence add(u"Alt+A"_s);
+    QTest::newRow("add, Enter") << 0 << add << u"Alt+J, Return"_s << u"cmdAdd"_s;
+    QTest::newRow("add, Alt+C") << 0 << add << u"Alt+C"_s << u"cmdAdd"_s;
+    QTest::newRow("add, close box") << 0 << add << u"close box"_s << u"cmdAdd"_s;
+    QTest::newRow("add from Exit, Enter") << 3 << add << u"Alt+J, Return"_s << u"cmdExit"_s;
+    QTest::newRow("display from the list, Alt+C")
+        << 4 << QKeySequence(u"Alt+D"_s) << u"Alt+C"_s << u"lstStudent"_s;
+    QTest::newRow("remove from the list, Enter")
+        << 4 << QKeySequence(u"Alt+R"_s) << u"Return"_s << u"lstStudent"_s;
+    QTest::newRow("About from the list, Enter")
+        << 4 << QKeySequence(u"Alt+H, A"_s) << u"Return"_s << u"lstStudent"_s;
+    QTest::newRow("About, Alt+K") << 1 << QKeySequence(u"Alt+H, A"_s) << u"Alt+K"_s
+                                  << u"cmdRemove"_s;
+}
+
+// Where the window manager hands the focus back is left to chance (a stray Alt release may even
+// have given the main window's menu bar the focus meanwhile): the program puts it back on the
+// control that opened the window.
+void TestKeyboard::focusReturnsToTheOpener()
+{
+    QFETCH(int, tabs);
+    QFETCH(QKeySequence, open);
+    QFETCH(QString, close);
+    QFETCH(QString, focus);
+    whileStudentShown([this] { press(Qt::Key_Return); },
+                      [&](frmStudent &w) {
+                          type(u"Ann Lee"_s);
+                          press(Qt::Key_S, Qt::AltModifier);
+                          waitFor(u"Senior chosen"_s, [&w] { return w.optLevel[3].Value(); });
+                          press(Qt::Key_Return);
+                      });
+    QCOMPARE(list().ListCount(), 1);
+    for (int i = 0; i < tabs; ++i)
+        press(Qt::Key_Tab);
+    if (focus == u"lstStudent")
+        press(Qt::Key_Home);
+    QCOMPARE(focusName(), focus);
+    const bool student = !open.toString().contains(u"Alt+H"_s);
+    whileShown([&]() -> Form * { return student ? static_cast<Form *>(this->student()) : about(); },
+               [&] {
+                   for (int i = 0; i < open.count(); ++i)
+                       press(open[i].key(), open[i].keyboardModifiers());
+               },
+               [&](Form &window) {
+                   main().menuBar()->setFocus(Qt::MenuBarFocusReason);
+                   if (close == u"close box") {
+                       window.close();
+                       return;
+                   }
+                   const QKeySequence keys(close);
+                   for (int i = 0; i < keys.count(); ++i)
+                       press(keys[i].key(), keys[i].keyboardModifiers());
+               });
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &main(), testing::WaitLimitMs);
+    QCOMPARE(focusName(), focus);
+}
+
+void TestKeyboard::altWithoutAnAccessKeyDoesNothing_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("name: Alt+A, Alt+Shift+Z")
+        << u"txtName"_s << QKeySequence(u"Alt+A, Alt+Shift+Z"_s);
+    QTest::newRow("units: Alt+7") << u"txtUnits"_s << QKeySequence(u"Alt+7"_s);
+    QTest::newRow("school: Alt+W") << u"cboSchool_edit"_s << QKeySequence(u"Alt+W"_s);
+}
+
+void TestKeyboard::altWithoutAnAccessKeyDoesNothing()
+{
+    QFETCH(QString, field);
+    QFETCH(QKeySequence, keys);
+    QString before;
+    QString after;
+    QString focused;
+    bool openBeforeCancel = false;
+    whileStudentShown(
+        [this] { press(Qt::Key_Return); },
+        [&](frmStudent &w) {
+            type(u"Ava Lopez"_s);
+            press(Qt::Key_J, Qt::AltModifier);
+            waitFor(u"Junior chosen"_s, [&w] { return w.optLevel[2].Value(); });
+            press(Qt::Key_U, Qt::AltModifier);
+            type(u"30"_s);
+            press(Qt::Key_Tab, Qt::ShiftModifier);
+            press(Qt::Key_Tab, Qt::ShiftModifier);
+            const auto text = [&w] {
+                return w.txtName->Text() + u'|' + w.txtUnits->Text() + u'|' + w.cboSchool->Text();
+            };
+            for (int i = 0; i < 5 && focusName() != field; ++i)
+                press(Qt::Key_Tab);
+            before = text();
+            for (int i = 0; i < keys.count(); ++i) {
+                // Alt held through the key and let go on its own.
+                QTest::keyPress(QGuiApplication::focusWindow(), keys[i].key(),
+                                keys[i].keyboardModifiers());
+                QTest::keyRelease(QGuiApplication::focusWindow(), Qt::Key_Alt, Qt::NoModifier);
+            }
+            after = text();
+            focused = focusName();
+            openBeforeCancel = w.isVisible();
+            press(Qt::Key_C, Qt::AltModifier);
+        });
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
+    QCOMPARE(before, u"Ava Lopez|30|"_s);
+    QCOMPARE(after, before);
+    QCOMPARE(focused, field);
+    QVERIFY(openBeforeCancel);
 }
 
 SI_TEST_MAIN(TestKeyboard)

@@ -260,7 +260,13 @@ public:
     QAccessibleInterface *childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text type) const override
     {
-        return type == QAccessible::Name && isValid() ? m_text : QString();
+        if (type == QAccessible::Name && isValid())
+            return m_text;
+        // Its selected state in words, which the list tells a screen reader as a change of
+        // description when a key selects the entry the keyboard stands on.
+        if (type == QAccessible::Description && inList())
+            return isSelected() ? QStringLiteral("selected") : QStringLiteral("not selected");
+        return QString();
     }
     void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override

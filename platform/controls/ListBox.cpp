@@ -275,6 +275,26 @@ void ListBox::announceCurrent()
     QAccessible::updateAccessibility(&event);
 }
 
+void ListBox::announceSelectedState()
+{
+    if (m_current < 0 || !hasFocus() || !QAccessible::isActive())
+        return;
+#if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
+    // Qt 6.4's bridge sends a changed description without its text, so the entry is named
+    // again instead, by the focus passing through the list to it.
+    QAccessibleEvent event(this, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+    announceCurrent();
+#else
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+    if (QAccessibleInterface *entry = list ? list->child(m_current) : nullptr) {
+        // Screen readers speak a changed description of the object they stand on.
+        QAccessibleEvent event(entry, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+#endif
+}
+
 void ListBox::updateRowHeight()
 {
     QStyleOptionViewItem option = entryOption(this);

@@ -86,6 +86,8 @@ private:
     void setCurrent(int index);
     // Tells assistive technology that the focus is on the current entry.
     void announceCurrent();
+    // Tells a screen reader whether the current entry is selected.
+    void announceSelectedState();
     void moveCurrent(int key);
     // Makes the entry current and selected, as the keyboard does.
     void moveTo(int row);

@@ -80,13 +80,10 @@ void ListBox::moveTo(int row)
     setCurrent(row);
     select(row);
     scrollToEntry(row);
-    // Selected where the keyboard stood: a screen reader names an entry only when the focus
-    // moves to it, so the focus passes through the list to the entry again.
-    if (stays && hasFocus() && QAccessible::isActive()) {
-        QAccessibleEvent list(this, QAccessible::Focus);
-        QAccessible::updateAccessibility(&list);
-        announceCurrent();
-    }
+    // Selected where the keyboard stood: no focus moved, so a screen reader would say nothing;
+    // the entry tells it its new state.
+    if (stays)
+        announceSelectedState();
 }
 
 void ListBox::keyboardSearch(const QString &text)

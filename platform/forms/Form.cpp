@@ -3,11 +3,13 @@
 #include "platform/core/RuntimeError.h"
 #include "platform/forms/accessKey.h"
 #include "platform/services/dispatch.h"
+#include "platform/services/focusReturn.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -15,25 +17,65 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace platform {
 
 namespace {
 
-// QWidget::activateWindow asks nothing of the platform while Qt's own record, which lags the
-// platform's focus events, still counts the window as active (offscreen keeps it so through a
-// hide and show); asking for a window that already has the focus changes nothing.
-void requestActivation(QWidget *window)
+// Key rules that no one widget can keep, watched for the whole application.
+class KeyboardRules final : public QObject
 {
-    if (QWindow *handle = window->windowHandle())
-        handle->requestActivate();
-}
+public:
+    static void install()
+    {
+        static QPointer<KeyboardRules> rules;
+        if (!rules && qApp)
+            rules = new KeyboardRules(qApp);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &m_quiet)
+            return false;
+        if (event->type() == QEvent::Shortcut) {
+            // An access key (Alt+E) consumed the key between Alt's press and release, yet Qt
+            // (before 6.5) lets a menu bar take that release for Alt tapped alone and take the
+            // focus, even in a window behind a modal one. Any event of the kind that ends Qt's
+            // wait for the release ends it here, for every menu bar.
+            QFocusEvent end(QEvent::FocusOut);
+            QCoreApplication::sendEvent(&m_quiet, &end);
+            return false;
+        }
+        if (event->type() == QEvent::KeyPress)
+            return isStrayAccessKey(watched, static_cast<QKeyEvent *>(event));
+        return false;
+    }
+
+private:
+    explicit KeyboardRules(QObject *parent) : QObject(parent) { qApp->installEventFilter(this); }
+
+    // Alt with a letter that no control of the window answers reaches the focused control as
+    // a key press: a text box would type the letter, a list would search for it. It does
+    // nothing, as in any desktop program. Menus answer such keys themselves and are left alone.
+    static bool isStrayAccessKey(QObject *watched, const QKeyEvent *key)
+    {
+        const auto modifiers = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+        if (modifiers != Qt::AltModifier || key->text().isEmpty() || !key->text().at(0).isPrint())
+            return false;
+        const auto *widget = qobject_cast<const QWidget *>(watched);
+        return widget && qobject_cast<const Form *>(widget->window());
+    }
+
+    // Receives only the event that ends menu bars' wait for Alt's release.
+    QObject m_quiet;
+};
 
 } // namespace
 
 Form::Form(const FormGeometry &geometry) : m_geometry(geometry)
 {
+    KeyboardRules::install();
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(geometry.caption);
     setAccessibleName(geometry.caption);
@@ -114,8 +156,8 @@ void Form::Show(ShowMode mode)
     if (mode == ShowMode::Modal && isVisible())
         throw RuntimeError::invalidArgument(
             QStringLiteral("the window is already shown and cannot be shown modally"));
-    // Without a window manager nothing hands the focus back when a modal window goes.
-    const QPointer<QWidget> previous = QApplication::activeWindow();
+    // The program, not the window manager's timing, decides where the keyboard goes back to.
+    const FocusReturn focusReturn;
     Load();
     placeOnFirstShow();
     setWindowModality(mode == ShowMode::Modal ? Qt::ApplicationModal : Qt::NonModal);
@@ -132,9 +174,7 @@ void Form::Show(ShowMode mode)
     m_modalLoop = &loop;
     loop.exec(QEventLoop::DialogExec);
     m_modalLoop = nullptr;
-    const QWidget *active = QApplication::activeWindow();
-    if (previous && previous->isVisible() && (!active || !active->isVisible()))
-        requestActivation(previous);
+    focusReturn.restore();
 }
 
 void Form::endModalLoop()

@@ -1,6 +1,7 @@
 #include "platform/services/MessageBox.h"
 
 #include "application.h"
+#include "platform/services/focusReturn.h"
 #include "platform/services/ServiceSlot.h"
 
 #include <QCoreApplication>
@@ -61,7 +62,9 @@ void ScreenMessageBox::show(const QString &prompt, const QString &title)
     }
     box->setWindowTitle(title);
     box->setText(prompt);
+    const FocusReturn focusReturn;
     box->exec();
+    focusReturn.restore();
 }
 
 MessageBoxService &messageBox()
