@@ -36,12 +36,34 @@ desktop_track() {
     pids+=("$1")
 }
 
-desktop_stop() {
-    local i
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
+# Every process below this shell, children first, whatever started them.
+desktop_descendants() {
+    local child
+    for child in $(ps -o pid= --ppid "$1" 2>/dev/null); do
+        desktop_descendants "$child"
+        echo "$child"
     done
+}
+
+# Asks each tracked process to end, the last started first; one that has not ended a few
+# seconds later (Orca may not, in some states) is killed, and so is anything they left behind.
+desktop_stop() {
+    local i pid watchdog
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        pid=${pids[i]}
+        kill "$pid" 2>/dev/null || continue
+        (sleep 3 && kill -KILL "$pid" 2>/dev/null) &
+        watchdog=$!
+        wait "$pid" 2>/dev/null || true
+        kill "$watchdog" 2>/dev/null || true
+        wait "$watchdog" 2>/dev/null || true
+    done
+    local left
+    left=$(desktop_descendants $$)
+    if [ -n "$left" ]; then
+        # shellcheck disable=SC2086
+        kill -KILL $left 2>/dev/null || true
+    fi
     [ -n "$runtime" ] && rm -rf "$runtime"
 }
 
