@@ -42,8 +42,7 @@ void FocusReturn::restore() const
     if (!m_window || !m_window->isVisible())
         return;
     QWidget *control = m_control.data();
-    if (!control || !control->isVisible() || !control->isEnabled() ||
-        control->window() != m_window)
+    if (!control || !control->isVisible() || !control->isEnabled() || control->window() != m_window)
         control = nullptr;
     if (!control)
         control = firstControl(m_window);
