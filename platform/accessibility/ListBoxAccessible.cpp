@@ -262,10 +262,16 @@ public:
     {
         if (type == QAccessible::Name && isValid())
             return m_text;
-        // Its selected state in words, which the list tells a screen reader as a change of
-        // description when a key selects the entry the keyboard stands on.
-        if (type == QAccessible::Description && inList())
-            return isSelected() ? QStringLiteral("selected") : QStringLiteral("not selected");
+        // Its selected state in words, read with the entry and told as a change when a key
+        // selects the entry the keyboard stands on. With a selection interface (Qt 6.5) screen
+        // readers say "not selected" themselves.
+        if (type == QAccessible::Description && inList()) {
+            if (isSelected())
+                return QStringLiteral("selected");
+#if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
+            return QStringLiteral("not selected");
+#endif
+        }
         return QString();
     }
     void setText(QAccessible::Text, const QString &) override {}

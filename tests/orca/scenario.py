@@ -259,8 +259,8 @@ def orca_version():
         return 0
 
 
-# Whether a list entry's selected state reaches the user: Qt 6.4 (Debian 12, with Orca 43) has
-# no selection interface and sends a changed description without its text.
+# Whether a key that selects the current entry, moving nothing, is heard: Qt 6.4 (Debian 12,
+# with Orca 43) sends a changed description without its text.
 SELECTION_SPOKEN = orca_version() >= 44
 ONE_OF_ONE = r'.*\b1\s+of\s+1\b'
 
@@ -357,14 +357,12 @@ def add_with_every_field():
     hear_whole('Tab back onto "School" says the whole school typed', s['school'], mark)
     mark = press('Return')
     hear('Enter adds the student: the focus is back on "Add a New Student", which opened the '
-         'window', whole('Add a New Student') + r'\s+push\s*button', mark)
+         'window', whole('Add a New Student') + r'\s+(?:push\s*)?button', mark)
     mark = tab_to_main_list()
     if mark is not None:
         hear(f'the list "Students" names its entry when it gets the focus',
              STUDENTS_LIST + r'.*' + whole(s['name']), mark)
-        if SELECTION_SPOKEN:
-            hear('... and says it is not selected',
-                 whole(s['name']) + r'.*\bnot\s+selected\b', mark)
+        hear('... and says it is not selected', whole(s['name']) + r'.*\bnot\s+selected\b', mark)
 
 
 def add_second():
