@@ -10,6 +10,8 @@
 
 namespace platform {
 
+constexpr bool HasSelectionInterface = QT_VERSION >= QT_VERSION_CHECK(6, 5, 0);
+
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
 using SelectionInterface = QAccessibleSelectionInterface;
 #else
@@ -268,9 +270,8 @@ public:
         if (type == QAccessible::Description && inList()) {
             if (isSelected())
                 return QStringLiteral("selected");
-#if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
-            return QStringLiteral("not selected");
-#endif
+            if (!HasSelectionInterface)
+                return QStringLiteral("not selected");
         }
         return QString();
     }

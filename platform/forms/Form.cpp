@@ -45,15 +45,32 @@ protected:
             // wait for the release ends it here, for every menu bar.
             QFocusEvent end(QEvent::FocusOut);
             QCoreApplication::sendEvent(&m_quiet, &end);
+            m_keySinceAlt = true;
             return false;
         }
-        if (event->type() == QEvent::KeyPress)
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (event->spontaneous())
+                noteKey(static_cast<QKeyEvent *>(event));
             return isStrayAccessKey(watched, static_cast<QKeyEvent *>(event));
-        return false;
+        case QEvent::FocusIn:
+            if (auto *bar = qobject_cast<QMenuBar *>(watched);
+                bar && m_keySinceAlt &&
+                static_cast<QFocusEvent *>(event)->reason() == Qt::MenuBarFocusReason)
+                QMetaObject::invokeMethod(
+                    bar, [bar] { leaveMenuBar(bar); }, Qt::QueuedConnection);
+            return false;
+        default:
+            return false;
+        }
     }
 
 private:
-    explicit KeyboardRules(QObject *parent) : QObject(parent) { qApp->installEventFilter(this); }
+    explicit KeyboardRules(QObject *parent) : QObject(parent)
+    {
+        qApp->installEventFilter(this);
+        trackFocusedControls();
+    }
 
     // Alt with a letter that no control of the window answers reaches the focused control as
     // a key press: a text box would type the letter, a list would search for it. It does
@@ -67,8 +84,40 @@ private:
         return widget && qobject_cast<const Form *>(widget->window());
     }
 
+    // Whether a key other than Alt was pressed since Alt went down, as the keyboard sent them. A
+    // screen reader sees each key before the program, which then gets the presses and releases
+    // late, after an access key has already answered; Qt's menu bar then takes Alt's release
+    // for Alt tapped alone.
+    void noteKey(const QKeyEvent *key)
+    {
+        switch (key->key()) {
+        case Qt::Key_Alt:
+            m_keySinceAlt = false;
+            break;
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Meta:
+        case Qt::Key_AltGr:
+            break;
+        default:
+            m_keySinceAlt = true;
+            break;
+        }
+    }
+
+    // A menu bar that took the focus for a release of Alt that followed another key (and opened
+    // no menu) gives it back, as Esc does.
+    static void leaveMenuBar(QMenuBar *bar)
+    {
+        if (!bar->hasFocus() || QApplication::activePopupWidget())
+            return;
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &escape);
+    }
+
     // Receives only the event that ends menu bars' wait for Alt's release.
     QObject m_quiet;
+    bool m_keySinceAlt = false;
 };
 
 } // namespace

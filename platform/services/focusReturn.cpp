@@ -1,6 +1,7 @@
 #include "platform/services/focusReturn.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QMenuBar>
 #include <QWindow>
 
@@ -26,15 +27,34 @@ QWidget *firstControl(QWidget *window)
     return nullptr;
 }
 
+QHash<const QWidget *, QPointer<QWidget>> &lastControls()
+{
+    static QHash<const QWidget *, QPointer<QWidget>> controls;
+    return controls;
+}
+
 } // namespace
+
+void trackFocusedControls()
+{
+    static bool tracking = false;
+    if (tracking || !qApp)
+        return;
+    tracking = true;
+    QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget *, QWidget *now) {
+        if (now && !qobject_cast<QMenuBar *>(now))
+            lastControls().insert(now->window(), now);
+    });
+}
 
 FocusReturn::FocusReturn()
     : m_window(QApplication::activeWindow()),
       m_control(m_window ? m_window->focusWidget() : nullptr)
 {
-    // A menu bar holds the focus only while the user walks it; the walk ends with the window.
+    // A menu bar holds the focus only while the user walks it (or for a stray release of Alt):
+    // the walk ends with the window, and the focus goes back to where it was before.
     if (qobject_cast<QMenuBar *>(m_control.data()))
-        m_control = nullptr;
+        m_control = lastControls().value(m_window.data());
 }
 
 void FocusReturn::restore() const

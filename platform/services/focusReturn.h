@@ -23,6 +23,10 @@ private:
     QPointer<QWidget> m_control;
 };
 
+// Keeps, for each window, the last control other than its menu bar that had the focus, which a
+// window given back its focus returns to when its menu bar holds the focus meanwhile.
+void trackFocusedControls();
+
 // Asks the platform to activate the window, even while Qt's own record (which lags the
 // platform's focus events) still counts it as active.
 void requestActivation(QWidget *window);
