@@ -637,24 +637,35 @@ void TestKeyboard::altWithoutAnAccessKeyDoesNothing()
 void TestKeyboard::replayedAltAfterAnAccessKeyKeepsTheFocus()
 {
     QStringList seen;
-    whileStudentShown([this] { press(Qt::Key_Return); },
-                      [&](frmStudent &w) {
-                          press(Qt::Key_E, Qt::AltModifier);
-                          waitFor(u"Freshman chosen"_s, [&w] { return w.optLevel[0].Value(); });
-                          seen << focusName();
-                          for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-                              QKeyEvent alt(type, Qt::Key_Alt,
-                                            type == QEvent::KeyPress ? Qt::AltModifier
-                                                                     : Qt::NoModifier);
-                              QCoreApplication::sendEvent(QApplication::focusWidget(), &alt);
-                          }
-                          waitFor(u"the focus back on Freshman"_s,
-                                  [this] { return focusName() == u"optLevel_0"; });
-                          seen << focusName();
-                          press(Qt::Key_C, Qt::AltModifier);
-                      });
+    whileStudentShown(
+        [this] { press(Qt::Key_Return); },
+        [&](frmStudent &w) {
+            press(Qt::Key_E, Qt::AltModifier);
+            waitFor(u"Freshman chosen"_s, [&w] { return w.optLevel[0].Value(); });
+            seen << focusName();
+            for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent alt(type, Qt::Key_Alt,
+                              type == QEvent::KeyPress ? Qt::AltModifier : Qt::NoModifier);
+                QCoreApplication::sendEvent(QApplication::focusWidget(), &alt);
+            }
+            waitFor(u"the focus back on Freshman"_s,
+                    [this] { return focusName() == u"optLevel_0"; });
+            seen << focusName();
+            // The same with the menu Alt+P opened: it stays open.
+            press(Qt::Key_P, Qt::AltModifier);
+            QWidget *menu = QApplication::activePopupWidget();
+            for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent alt(type, Qt::Key_Alt,
+                              type == QEvent::KeyPress ? Qt::AltModifier : Qt::NoModifier);
+                QCoreApplication::sendEvent(w.windowHandle(), &alt);
+            }
+            seen << (menu && menu == QApplication::activePopupWidget() ? menu->objectName()
+                                                                       : u"(no menu)"_s);
+            press(Qt::Key_C); // Print Schools
+            press(Qt::Key_C, Qt::AltModifier);
+        });
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
-    QCOMPARE(seen, (QStringList{u"optLevel_0"_s, u"optLevel_0"_s}));
+    QCOMPARE(seen, (QStringList{u"optLevel_0"_s, u"optLevel_0"_s, u"mnuPrint"_s}));
 }
 
 SI_TEST_MAIN(TestKeyboard)

@@ -50,9 +50,18 @@ protected:
         }
         switch (event->type()) {
         case QEvent::KeyPress:
-            if (event->spontaneous())
-                noteKey(static_cast<QKeyEvent *>(event));
-            return isStrayAccessKey(watched, static_cast<QKeyEvent *>(event));
+        case QEvent::KeyRelease: {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (event->spontaneous()) {
+                if (event->type() == QEvent::KeyPress)
+                    noteKey(key);
+            } else if (key->key() == Qt::Key_Alt && m_keySinceAlt) {
+                // Alt handed on late, after its access key answered: an open menu would close
+                // on it and a menu bar take its release for Alt alone.
+                return true;
+            }
+            return event->type() == QEvent::KeyPress && isStrayAccessKey(watched, key);
+        }
         case QEvent::FocusIn:
             if (auto *bar = qobject_cast<QMenuBar *>(watched);
                 bar && m_keySinceAlt &&
