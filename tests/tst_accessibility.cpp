@@ -301,6 +301,10 @@ void TestAccessibility::controlsHaveTheirNames_data()
     row("frmStudent", "cmdCancel", "Cancel", QAccessible::Button, "", "", "Alt+C");
     row("frmAbout", "cmdOK", "OK", QAccessible::Button, "", "Alt+K", "Alt+K");
     row("frmAbout", "imgBooks", "Books", QAccessible::Graphic);
+    // Labels read as shown, without the '&' of their access key.
+    row("frmStudent", "lblName", "Name", QAccessible::StaticText);
+    row("frmStudent", "lblUnits", "Units Completed", QAccessible::StaticText);
+    row("frmAbout", "lblAbout", "Written by Margaret Ellis", QAccessible::StaticText);
 }
 
 void TestAccessibility::controlsHaveTheirNames()
