@@ -38,7 +38,8 @@ protected:
     {
         if (watched == &m_quiet)
             return false;
-        if (event->type() == QEvent::Shortcut) {
+        switch (event->type()) {
+        case QEvent::Shortcut: {
             // An access key (Alt+E) consumed the key between Alt's press and release, yet Qt
             // (before 6.5) lets a menu bar take that release for Alt tapped alone and take the
             // focus, even in a window behind a modal one. Any event of the kind that ends Qt's
@@ -48,7 +49,6 @@ protected:
             m_keySinceAlt = true;
             return false;
         }
-        switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease: {
             const auto *key = static_cast<QKeyEvent *>(event);

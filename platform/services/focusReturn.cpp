@@ -63,8 +63,6 @@ void FocusReturn::restore() const
         return;
     QWidget *control = m_control.data();
     if (!control || !control->isVisible() || !control->isEnabled() || control->window() != m_window)
-        control = nullptr;
-    if (!control)
         control = firstControl(m_window);
     if (control) {
         // While the window is inactive this only names the control that the activation will
