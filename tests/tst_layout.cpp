@@ -431,13 +431,14 @@ void TestLayout::captionsFit_data()
     // twips from the left of the client area.
     QTest::addColumn<QString>("centred");
     QTest::addColumn<int>("centreTwips");
-    QTest::newRow("main window") << u"main"_s << QString() << QString() << 0;
-    QTest::newRow("student window, add") << u"add"_s << u"Add Student"_s << QString() << 0;
+    QTest::addColumn<qreal>("centredPoints"); // its type size
+    QTest::newRow("main window") << u"main"_s << QString() << QString() << 0 << 0.0;
+    QTest::newRow("student window, add") << u"add"_s << u"Add Student"_s << QString() << 0 << 0.0;
     QTest::newRow("student window, remove")
-        << u"remove"_s << u"Remove this Student?"_s << QString() << 0;
+        << u"remove"_s << u"Remove this Student?"_s << QString() << 0 << 0.0;
     QTest::newRow("student window, display")
-        << u"display"_s << u"Student Display"_s << QString() << 0;
-    QTest::newRow("about box") << u"about"_s << QString() << u"Label1"_s << 840 + 2415 / 2;
+        << u"display"_s << u"Student Display"_s << QString() << 0 << 0.0;
+    QTest::newRow("about box") << u"about"_s << QString() << u"Label1"_s << 840 + 2415 / 2 << 9.75;
 }
 
 void TestLayout::captionsFit()
@@ -446,6 +447,7 @@ void TestLayout::captionsFit()
     QFETCH(QString, actionCaption);
     QFETCH(QString, centred);
     QFETCH(int, centreTwips);
+    QFETCH(qreal, centredPoints);
     QStringList problems;
     QString shownCaption;
     int captioned = 0;
@@ -460,6 +462,13 @@ void TestLayout::captionsFit()
                                 .arg(centred)
                                 .arg(centre.value_or(-1))
                                 .arg(centreTwips / 15.0);
+            const QFont font = form.findChild<QWidget *>(centred)->font();
+            if (font.pointSizeF() != centredPoints || font.bold() || font.italic())
+                problems << QStringLiteral("%1 is in %2 points%3, not %4 regular")
+                                .arg(centred)
+                                .arg(font.pointSizeF())
+                                .arg(font.bold() || font.italic() ? u" bold or italic"_s : QString())
+                                .arg(centredPoints);
         }
         for (QWidget *control : controlsOf(form))
             captioned += qobject_cast<QAbstractButton *>(control) ||
