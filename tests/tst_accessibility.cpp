@@ -270,14 +270,17 @@ void TestAccessibility::controlsHaveTheirNames_data()
     // The keys bound to the control's actions, which screen readers read as its access key;
     // "-": not checked.
     QTest::addColumn<QString>("keys");
+    // What a label says it labels (the objects' names); "-": not checked.
+    QTest::addColumn<QString>("labels");
 
     const auto row = [](const char *window, const char *control, const char *name,
                         QAccessible::Role role, const char *group = "", const char *shortcut = "",
-                        const char *keys = "-") {
+                        const char *keys = "-", const char *labels = "-") {
         QTest::addRow("%s %s", window, control)
             << QString::fromLatin1(window) << QString::fromLatin1(control)
             << QString::fromLatin1(name) << role << QString::fromLatin1(group)
-            << QString::fromLatin1(shortcut) << QString::fromLatin1(keys);
+            << QString::fromLatin1(shortcut) << QString::fromLatin1(keys)
+            << QString::fromLatin1(labels);
     };
     // The default button is pressed by Enter, the others by their access keys. Enter is no
     // access key: a default button without one tells of no key at all ("none").
@@ -301,10 +304,13 @@ void TestAccessibility::controlsHaveTheirNames_data()
     row("frmStudent", "cmdCancel", "Cancel", QAccessible::Button, "", "", "Alt+C");
     row("frmAbout", "cmdOK", "OK", QAccessible::Button, "", "Alt+K", "Alt+K");
     row("frmAbout", "imgBooks", "Books", QAccessible::Graphic);
-    // Labels read as shown, without the '&' of their access key.
-    row("frmStudent", "lblName", "Name", QAccessible::StaticText);
-    row("frmStudent", "lblUnits", "Units Completed", QAccessible::StaticText);
-    row("frmAbout", "lblAbout", "Written by Margaret Ellis", QAccessible::StaticText);
+    // Labels read as shown, without the '&' of their access key, and tied to their fields; the
+    // About box's text to its box, which it describes.
+    row("frmStudent", "lblName", "Name", QAccessible::StaticText, "", "", "-", "txtName");
+    row("frmStudent", "lblUnits", "Units Completed", QAccessible::StaticText, "", "", "-",
+        "txtUnits");
+    row("frmAbout", "lblAbout", "Written by Margaret Ellis", QAccessible::StaticText, "", "", "-",
+        "frmAbout");
 }
 
 void TestAccessibility::controlsHaveTheirNames()
@@ -316,10 +322,12 @@ void TestAccessibility::controlsHaveTheirNames()
     QFETCH(QString, group);
     QFETCH(QString, shortcut);
     QFETCH(QString, keys);
+    QFETCH(QString, labels);
     bool found = false;
     Node node;
     QString accelerator;
     QString bound;
+    QStringList labelled;
     inWindow(window, [&](Form &form) {
         const Tree tree = treeOf(&form);
         QWidget *widget = form.findChild<QWidget *>(control);
@@ -330,6 +338,8 @@ void TestAccessibility::controlsHaveTheirNames()
             QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(widget);
             accelerator = reader->text(QAccessible::Accelerator);
             bound = testing::boundKeys(reader);
+            for (const auto &[other, relation] : reader->relations(QAccessible::Labelled))
+                labelled << (other->object() ? other->object()->objectName() : u"?"_s);
         }
     });
     QVERIFY2(found, "not reachable from the window");
@@ -341,6 +351,8 @@ void TestAccessibility::controlsHaveTheirNames()
         QCOMPARE(accelerator, shortcut);
     if (keys != u"-")
         QCOMPARE(bound, keys);
+    if (labels != u"-")
+        QCOMPARE(labelled.join(u' '), labels);
     if (!group.isEmpty()) {
         QCOMPARE(node.parentRole, QAccessible::Grouping);
         QCOMPARE(node.parentName, group);
