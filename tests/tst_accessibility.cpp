@@ -387,6 +387,25 @@ void TestAccessibility::menuItemsAreNamed()
     QCOMPARE(mainMenus, (QStringList{u"File:"_s, u"Exit"_s, u"Help:"_s, u"About"_s}));
     QCOMPARE(studentMenus, (QStringList{u"Print:"_s, u"Print Schools"_s, u"Print Student"_s}));
     QCOMPARE(shownWhileClosed, QStringList());
+
+    // A point in an open menu is found in it, through the title that holds it (a screen
+    // reader's review by pointer).
+    QString found;
+    inWindow(u"frmMain"_s, [&](Form &form) {
+        QAction *title = form.menuBar()->actions().constFirst();
+        QMenu *menu = title->menu();
+        menu->popup(form.mapToGlobal(QPoint(0, 0)));
+        const auto foundAtItsCentre = [&] {
+            const QPoint centre = menu->geometry().center();
+            QAccessibleInterface *at =
+                QAccessible::queryAccessibleInterface(title)->childAt(centre.x(), centre.y());
+            found = at && at->object() ? at->object()->objectName() : QString();
+            return found == u"mnuFile"_s;
+        };
+        QTest::qWaitFor(foundAtItsCentre, testing::WaitLimitMs);
+        menu->hide();
+    });
+    QCOMPARE(found, u"mnuFile"_s);
 }
 
 void TestAccessibility::listsExposeTheirEntries_data()
