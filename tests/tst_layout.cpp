@@ -432,13 +432,20 @@ void TestLayout::captionsFit_data()
     QTest::addColumn<QString>("centred");
     QTest::addColumn<int>("centreTwips");
     QTest::addColumn<qreal>("centredPoints"); // its type size
-    QTest::newRow("main window") << u"main"_s << QString() << QString() << 0 << 0.0;
-    QTest::newRow("student window, add") << u"add"_s << u"Add Student"_s << QString() << 0 << 0.0;
+    // A wider type set for it once the window is up (a substitute for a missing font), 0: none.
+    QTest::addColumn<qreal>("widerPoints");
+    QTest::newRow("main window") << u"main"_s << QString() << QString() << 0 << 0.0 << 0.0;
+    QTest::newRow("student window, add")
+        << u"add"_s << u"Add Student"_s << QString() << 0 << 0.0 << 0.0;
     QTest::newRow("student window, remove")
-        << u"remove"_s << u"Remove this Student?"_s << QString() << 0 << 0.0;
+        << u"remove"_s << u"Remove this Student?"_s << QString() << 0 << 0.0 << 0.0;
     QTest::newRow("student window, display")
-        << u"display"_s << u"Student Display"_s << QString() << 0 << 0.0;
-    QTest::newRow("about box") << u"about"_s << QString() << u"Label1"_s << 840 + 2415 / 2 << 9.75;
+        << u"display"_s << u"Student Display"_s << QString() << 0 << 0.0 << 0.0;
+    QTest::newRow("about box") << u"about"_s << QString() << u"Label1"_s << 840 + 2415 / 2 << 9.75
+                               << 0.0;
+    // The title widens about its centre, at once.
+    QTest::newRow("about box, its title in a wider type")
+        << u"about"_s << QString() << u"Label1"_s << 840 + 2415 / 2 << 14.0 << 14.0;
 }
 
 void TestLayout::captionsFit()
@@ -448,10 +455,17 @@ void TestLayout::captionsFit()
     QFETCH(QString, centred);
     QFETCH(int, centreTwips);
     QFETCH(qreal, centredPoints);
+    QFETCH(qreal, widerPoints);
     QStringList problems;
     QString shownCaption;
     int captioned = 0;
     inWindow(state, [&](Form &form) {
+        if (widerPoints > 0) {
+            auto *title = form.findChild<QWidget *>(centred);
+            QFont wider = title->font();
+            wider.setPointSizeF(widerPoints);
+            title->setFont(wider);
+        }
         problems = captionProblems(form);
         if (!centred.isEmpty()) {
             const auto centre = paintedCentre(form.findChild<QWidget *>(centred), form);
