@@ -481,7 +481,8 @@ void TestLayout::captionsFit()
                 problems << QStringLiteral("%1 is in %2 points%3, not %4 regular")
                                 .arg(centred)
                                 .arg(font.pointSizeF())
-                                .arg(font.bold() || font.italic() ? u" bold or italic"_s : QString())
+                                .arg(font.bold() || font.italic() ? u" bold or italic"_s
+                                                                  : QString())
                                 .arg(centredPoints);
         }
         for (QWidget *control : controlsOf(form))
