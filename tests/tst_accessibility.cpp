@@ -15,6 +15,9 @@
 #include <QMessageBox>
 #include <QtTest>
 
+#include <algorithm>
+#include <random>
+
 using namespace platform;
 using namespace Qt::StringLiterals;
 
@@ -140,6 +143,8 @@ private Q_SLOTS:
     void menuItemsAreNamed();
     void listsExposeTheirEntries_data();
     void listsExposeTheirEntries();
+    void entriesFollowTheirRows_data();
+    void entriesFollowTheirRows();
     void pressAnswersBeforeTheHandlerRuns_data();
     void pressAnswersBeforeTheHandlerRuns();
     void nothingActsBehindAModalWindow_data();
@@ -612,6 +617,95 @@ void TestAccessibility::listsExposeTheirEntries()
         QCOMPARE(readerSelection,
                  selected < 0 ? QStringList() : QStringList{entries.value(selected)});
 #endif
+}
+
+void TestAccessibility::entriesFollowTheirRows_data()
+{
+    QTest::addColumn<int>("start"); // students listed, every entry read
+    QTest::addColumn<int>("adds");  // then adds and removes in a random order, at random rows
+    QTest::addColumn<int>("removes");
+    QTest::newRow("an add and a remove") << 3 << 1 << 1;
+    QTest::newRow("a long session") << 300 << 700 << 700;
+    QTest::newRow("removes only") << 200 << 0 << 190;
+}
+
+// With a screen reader listening, an entry it was handed stays the same entry while others are
+// added and removed around it; one removed answers as gone, and is let go a while later.
+void TestAccessibility::entriesFollowTheirRows()
+{
+    QFETCH(int, start);
+    QFETCH(int, adds);
+    QFETCH(int, removes);
+    inWindow(u"frmMain"_s, [&](Form &form) {
+        auto *list = form.findChild<ListBox *>(u"lstStudent"_s);
+        QVERIFY(list);
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(list);
+        QStringList model; // the names in the list's order
+        QHash<QString, QAccessible::Id> handedOut;
+        QList<std::pair<QString, QAccessible::Id>> removed; // oldest first
+        int next = 0;
+        const auto name = [&next] { return u"Student %1"_s.arg(next++, 5, 10, QLatin1Char('0')); };
+        for (int i = 0; i < start; ++i)
+            list->AddItem(model.emplace_back(name()));
+        for (int row = 0; row < model.size(); ++row)
+            handedOut.insert(model.at(row), QAccessible::uniqueId(reader->child(row)));
+        // Offscreen no platform tells the list of its changes; told here as the platform would,
+        // with the new entry read as a screen reader reads one it hears of.
+        const auto tell = [&](QAccessibleTableModelChangeEvent::ModelChangeType type, int row) {
+            QAccessibleTableModelChangeEvent event(list, type);
+            event.setFirstRow(row);
+            event.setLastRow(row);
+            reader->tableInterface()->modelChange(&event);
+        };
+        std::mt19937 random(20261210);
+        QList<bool> steps(adds, true);
+        steps.append(QList<bool>(removes, false));
+        std::shuffle(steps.begin(), steps.end(), random);
+        for (const bool add : steps) {
+            if (add) {
+                // Names taken at random from a wide range land anywhere in the list.
+                const QString added = u"Student %1x"_s.arg(
+                    std::uniform_int_distribution<int>(0, next)(random), 5, 10, QLatin1Char('0'));
+                if (model.contains(added))
+                    continue;
+                const auto row =
+                    int(std::lower_bound(model.cbegin(), model.cend(), added) - model.cbegin());
+                model.insert(row, added);
+                list->AddItem(added);
+                tell(QAccessibleTableModelChangeEvent::RowsInserted, row);
+                handedOut.insert(added, QAccessible::uniqueId(reader->child(row)));
+            } else {
+                const int row =
+                    std::uniform_int_distribution<int>(0, int(model.size()) - 1)(random);
+                const QString gone = model.takeAt(row);
+                removed.emplace_back(gone, handedOut.value(gone));
+                list->RemoveItem(row);
+                tell(QAccessibleTableModelChangeEvent::RowsRemoved, row);
+            }
+        }
+        QCOMPARE(list->ListCount(), model.size());
+        for (int row = 0; row < model.size(); ++row) {
+            QAccessibleInterface *entry =
+                QAccessible::accessibleInterface(handedOut.value(model.at(row)));
+            QVERIFY2(entry, qPrintable(model.at(row)));
+            QCOMPARE(entry->text(QAccessible::Name), model.at(row));
+            QCOMPARE(entry->tableCellInterface()->rowIndex(), row);
+            QCOMPARE(reader->indexOfChild(entry), row);
+            QCOMPARE(reader->child(row), entry);
+            QVERIFY(!entry->state().invalid);
+        }
+        if (removed.isEmpty())
+            return;
+        QAccessibleInterface *last = QAccessible::accessibleInterface(removed.last().second);
+        QVERIFY2(last, "the entry removed last no longer answers");
+        QCOMPARE(last->text(QAccessible::Name), removed.last().first);
+        QVERIFY(last->state().invalid);
+        QCOMPARE(reader->indexOfChild(last), -1);
+        // Kept for a while, not for the list's life.
+        for (qsizetype i = 0; i + 100 < removed.size(); ++i)
+            QVERIFY2(!QAccessible::accessibleInterface(removed.at(i).second),
+                     qPrintable(removed.at(i).first + u" is still kept"_s));
+    });
 }
 
 QString TestAccessibility::observed()

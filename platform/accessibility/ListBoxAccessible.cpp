@@ -8,9 +8,13 @@
 #include <QHash>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace platform {
 
 constexpr bool HasSelectionInterface = QT_VERSION >= QT_VERSION_CHECK(6, 5, 0);
+constexpr qsizetype KeptRemovedEntries = 64;
+constexpr qsizetype SettleAfter = 256;
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
 using SelectionInterface = QAccessibleSelectionInterface;
@@ -43,6 +47,8 @@ class AttributesInterface
 {
 };
 #endif
+
+class ListEntryAccessible;
 
 // What a screen reader finds for a list box: a list whose children are its entries. Like Qt's
 // own list views it also offers the table interface, through which selections and changes of
@@ -202,19 +208,37 @@ private:
     }
     void dropEntries() const
     {
-        for (const QAccessible::Id id : std::as_const(m_entries))
-            QAccessible::deleteAccessibleInterface(id);
+        for (const QAccessible::Id id : std::as_const(m_ids)) {
+            if (id)
+                QAccessible::deleteAccessibleInterface(id);
+        }
         for (const QAccessible::Id id : std::as_const(m_removed))
             QAccessible::deleteAccessibleInterface(id);
-        m_entries.clear();
+        m_ids.clear();
         m_removed.clear();
+        m_changes.clear();
     }
+    // Brings an entry's row up to date with the changes told since it was last asked.
+    void catchUp(const ListEntryAccessible &entry) const;
+    // Every entry up to date, the changes forgotten: often enough that the record of changes
+    // stays shorter than the list, seldom enough that it costs each change next to nothing.
+    void settle() const;
 
-    // Entries handed out, by row, for the list as it was at m_generation; changes made while no
-    // screen reader listened drop them all (child()).
-    mutable QHash<int, QAccessible::Id> m_entries;
+    // The entry handed out for each row (0 where none was), for the list as it was at
+    // m_generation; empty until the first is handed out. Changes made while no screen reader
+    // listened drop them all (child()).
+    mutable QList<QAccessible::Id> m_ids;
+    // The changes told since m_settled, one a generation: a row inserted (n) or removed (~n).
+    // An entry's own row catches up with them only when it is asked, so that a change costs
+    // the same however many entries were handed out.
+    mutable QList<int> m_changes;
+    mutable quint64 m_settled = 0;
+    // Entries removed lately, oldest first: they answer as defunct to a screen reader that
+    // still holds one. A screen reader is told at once; one that still holds an entry a few
+    // dozen removes later holds it no more.
     mutable QList<QAccessible::Id> m_removed;
     mutable quint64 m_generation = 0;
+    friend class ListEntryAccessible;
 };
 
 // One entry of a list box for a screen reader: its text, whether it is selected or current.
@@ -223,19 +247,20 @@ class ListEntryAccessible : public QAccessibleInterface,
                             public AttributesInterface
 {
 public:
-    ListEntryAccessible(ListBox *list, int row)
-        : m_list(list), m_row(row), m_generation(list->m_generation), m_text(list->List(row))
+    ListEntryAccessible(const ListBoxAccessible *owner, ListBox *list, int row)
+        : m_owner(owner), m_list(list), m_row(row), m_generation(owner->m_generation),
+          m_text(list->List(row))
     {}
     Q_DISABLE_COPY_MOVE(ListEntryAccessible)
 
-    int row() const { return m_row; }
-    const ListBox *list() const { return m_list; }
-    // Its entry moved to row, or (-1) was removed, with the list now at generation.
-    void follow(int row, quint64 generation)
+    // Its row now, or -1 once removed.
+    int row() const
     {
-        m_row = row;
-        m_generation = generation;
+        if (m_row >= 0 && m_list)
+            m_owner->catchUp(*this);
+        return m_row;
     }
+    const ListBox *list() const { return m_list; }
 
     void *interface_cast(QAccessible::InterfaceType type) override;
 
@@ -245,7 +270,8 @@ public:
     {
         if (removed())
             return m_list;
-        return m_list && m_list->m_generation == m_generation && m_row < m_list->ListCount();
+        return m_list && m_owner->m_generation == m_list->m_generation &&
+               row() < m_list->ListCount();
     }
     bool removed() const { return m_row < 0; }
     // Valid and still in its list: the only state in which it has a place, a state and a row.
@@ -304,7 +330,7 @@ public:
     QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
     int columnIndex() const override { return 0; }
-    int rowIndex() const override { return m_row; }
+    int rowIndex() const override { return row(); }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override { return parent(); }
@@ -324,9 +350,13 @@ public:
 #endif
 
 private:
+    friend class ListBoxAccessible;
+    // Lives no longer than its owner, which deletes the entries it handed out.
+    const ListBoxAccessible *m_owner;
     QPointer<ListBox> m_list;
-    int m_row;
-    quint64 m_generation;
+    mutable int m_row;
+    // The owner's generation m_row is right for.
+    mutable quint64 m_generation;
     // An entry's text never changes; kept so that a removed entry still says what it was.
     QString m_text;
 };
@@ -367,30 +397,56 @@ void ListBoxAccessible::modelChange(QAccessibleTableModelChangeEvent *event)
         m_generation + 1 != list()->m_generation)
         return;
     const int changed = event->firstRow();
-    m_generation = list()->m_generation;
-    QHash<int, QAccessible::Id> moved;
-    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
-        auto *entry = static_cast<ListEntryAccessible *>(QAccessible::accessibleInterface(*it));
-        int row = it.key();
-        if (removed && row == changed) {
-            entry->follow(-1, m_generation);
-            m_removed << *it;
+    ++m_generation;
+    if (m_ids.isEmpty()) {
+        // Nothing handed out (or nothing left): nothing to follow.
+        m_changes.clear();
+        m_settled = m_generation;
+    } else {
+        m_changes << (inserted ? changed : ~changed);
+        if (inserted) {
+            m_ids.insert(changed, 0);
+        } else if (const QAccessible::Id id = m_ids.takeAt(changed)) {
+            auto *entry = static_cast<ListEntryAccessible *>(QAccessible::accessibleInterface(id));
+            entry->m_row = -1;
+            m_removed << id;
+            if (m_removed.size() > KeptRemovedEntries)
+                QAccessible::deleteAccessibleInterface(m_removed.takeFirst());
             // Announced as a child gone, so that a screen reader counts the entries anew.
             QAccessibleEvent gone(entry, QAccessible::ObjectDestroyed);
             QAccessible::updateAccessibility(&gone);
-            continue;
         }
-        if (row >= changed)
-            row += inserted ? 1 : -1;
-        entry->follow(row, m_generation);
-        moved.insert(row, *it);
+        if (m_changes.size() > std::max<qsizetype>(SettleAfter, m_ids.size()))
+            settle();
     }
-    m_entries = moved;
     if (inserted) {
         QAccessibleEvent added(list(), QAccessible::ObjectCreated);
         added.setChild(changed);
         QAccessible::updateAccessibility(&added);
     }
+}
+
+void ListBoxAccessible::catchUp(const ListEntryAccessible &entry) const
+{
+    for (quint64 generation = entry.m_generation; generation < m_generation; ++generation) {
+        const int change = m_changes.at(qsizetype(generation - m_settled));
+        if (change >= 0 ? entry.m_row >= change : entry.m_row > ~change)
+            entry.m_row += change >= 0 ? 1 : -1;
+    }
+    entry.m_generation = m_generation;
+}
+
+void ListBoxAccessible::settle() const
+{
+    for (qsizetype row = 0; row < m_ids.size(); ++row) {
+        if (const QAccessible::Id id = m_ids.at(row)) {
+            auto *entry = static_cast<ListEntryAccessible *>(QAccessible::accessibleInterface(id));
+            entry->m_row = int(row);
+            entry->m_generation = m_generation;
+        }
+    }
+    m_changes.clear();
+    m_settled = m_generation;
 }
 
 QAccessibleInterface *ListBoxAccessible::child(int index) const
@@ -400,11 +456,14 @@ QAccessibleInterface *ListBoxAccessible::child(int index) const
     if (m_generation != list()->m_generation) {
         dropEntries();
         m_generation = list()->m_generation;
+        m_settled = m_generation;
     }
-    if (const auto found = m_entries.constFind(index); found != m_entries.cend())
-        return QAccessible::accessibleInterface(*found);
-    auto *entry = new ListEntryAccessible(list(), index);
-    m_entries.insert(index, QAccessible::registerAccessibleInterface(entry));
+    if (m_ids.isEmpty())
+        m_ids.resize(list()->ListCount());
+    if (const QAccessible::Id id = m_ids.at(index))
+        return QAccessible::accessibleInterface(id);
+    auto *entry = new ListEntryAccessible(this, list(), index);
+    m_ids[index] = QAccessible::registerAccessibleInterface(entry);
     return entry;
 }
 
