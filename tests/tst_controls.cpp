@@ -257,6 +257,10 @@ void TestControls::badPositionsFail()
     QCOMPARE(kindOf([&] { list.RemoveItem(1); }), ErrorKind::InvalidArgument);
     QCOMPARE(kindOf([&] { list.ItemData(5); }), ErrorKind::InvalidArgument);
     QCOMPARE(kindOf([&] { list.setListIndex(-2); }), ErrorKind::InvalidArgument);
+    QCOMPARE(kindOf([&] { list.List(-2); }), ErrorKind::InvalidArgument);
+    // Reading is gentler: no entry and past the end read as empty text.
+    QCOMPARE(list.List(-1), QString());
+    QCOMPARE(list.List(1), QString());
     QCOMPARE(list.ListCount(), 1);
     OptionArray options(u"opt"_s);
     options.add(&parent, u"one"_s, QRect());
