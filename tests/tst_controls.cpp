@@ -506,6 +506,8 @@ void TestControls::comboSelection_data()
         << u"West Highland"_s;
     QTest::newRow("click selects and shows")
         << u"Franklin East"_s << u"click"_s << 2 << u""_s << 2 << u"West Highland"_s;
+    QTest::newRow("click on the top edge of the first entry")
+        << u""_s << u"click top"_s << 0 << u""_s << 0 << u"Franklin"_s;
     // A second "Midtown" is added first; it stands after the first one.
     QTest::newRow("click on the second of two equal entries keeps it")
         << u"Franklin"_s << u"click equal"_s << 2 << u""_s << 2 << u"Midtown"_s;
@@ -556,7 +558,10 @@ void TestControls::comboSelection()
     QAccessibleTableInterface *table =
         QAccessible::queryAccessibleInterface(list)->tableInterface();
     QVERIFY(table);
-    const QPoint target = row >= 0 ? list->entryRect(row).center() : QPoint();
+    const QRect targetRect = list->entryRect(row);
+    // One pixel in from the top left corner: Qt Test clicks the centre for (0, 0).
+    const QPoint target =
+        gesture == u"click top" ? targetRect.topLeft() + QPoint(1, 0) : targetRect.center();
     if (gesture == u"setText") {
         combo.setText(typed);
     } else if (gesture == u"setListIndex") {
@@ -595,7 +600,7 @@ void TestControls::comboSelection()
             field->textInterface()->selection(0, &from, &to);
             QCOMPARE(QList<int>({from, to}), QList<int>({row, end}));
         }
-    } else if (gesture == u"click") {
+    } else if (gesture == u"click" || gesture == u"click top") {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
     } else if (gesture == u"click equal") {
         combo.AddItem(u"Midtown"_s);
