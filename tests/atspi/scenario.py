@@ -314,8 +314,9 @@ class ListBox:
         Heard.changes.clear()
         check(self.select(entry), f'the list "{self.name}" refused to select "{entry}"')
         expect(f'the selection of the list "{self.name}"', self.selected, [entry])
-        # A screen reader keeps its own idea of what is selected: the entry that loses the
-        # selection must say so.
+        # A screen reader keeps its own idea of what is selected: the entry that gains the
+        # selection and the one that loses it must say so.
+        expect(f'"{entry}" announced as selected', lambda: (entry, True) in Heard.changes, True)
         for name in before:
             expect(f'"{name}" announced as no longer selected',
                    lambda name=name: (name, False) in Heard.changes, True)
