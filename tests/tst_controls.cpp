@@ -222,6 +222,27 @@ void TestControls::itemDataFollowsItsEntry()
     // The second "Abe" was added after the first, so it stands after it.
     QCOMPARE(list.ItemData(0), 2);
     QCOMPARE(list.ItemData(1), 2147483647);
+
+    // Many, then most removed from all over: the entries' storage splits and joins on the way.
+    ListBox many(&parent, u"many"_s, QRect(0, 0, 100, 100), Sorting::Sorted);
+    QMap<QString, std::int32_t> expected; // by name, in the list's order
+    for (int i = 0; i < 2000; ++i) {
+        const QString name = u"n%1"_s.arg(i * 7919 % 2000, 4, 10, QLatin1Char('0'));
+        many.AddItem(name);
+        many.setItemData(many.NewIndex(), i);
+        expected.insert(name, i);
+    }
+    for (int i = 0; i < 1900; ++i) {
+        const int row = i * 31 % int(expected.size());
+        many.RemoveItem(row);
+        expected.erase(std::next(expected.begin(), row));
+    }
+    QStringList found, wanted;
+    for (int i = 0; i < many.ListCount(); ++i)
+        found << u"%1=%2"_s.arg(many.List(i)).arg(many.ItemData(i));
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        wanted << u"%1=%2"_s.arg(it.key()).arg(it.value());
+    QCOMPARE(found, wanted);
 }
 
 void TestControls::selectionRules()
