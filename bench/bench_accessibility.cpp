@@ -64,12 +64,31 @@ void measureList(int samples, int students, bench::Names &names, testing::Servic
 {
     bench::Program program(services);
     platform::ListBox &list = *program.main().lstStudent;
+    // The bridge comes on once it has heard from the accessibility bus, in the event loop.
+    if (qEnvironmentVariableIsSet("QT_LINUX_ACCESSIBILITY_ALWAYS_ON")) {
+        const auto until = Clock::now() + std::chrono::seconds(30);
+        while (!QAccessible::isActive() && Clock::now() < until)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    std::printf("active %d\n", QAccessible::isActive() ? 1 : 0);
+    // A screen reader reads the list once, as Orca does when it takes the focus; from then on
+    // the list tells it of every entry added or removed, and it reads each new one.
+    list.AddItem(names.next());
+    QAccessibleInterface *reader =
+        QAccessible::isActive() ? QAccessible::queryAccessibleInterface(&list) : nullptr;
+    const auto add = [&list, reader](const QString &name) {
+        list.AddItem(name);
+        if (reader)
+            reader->child(list.NewIndex());
+    };
+    if (reader)
+        reader->child(0);
     Change fill, adds, removes;
     const auto start = Clock::now();
     const double cpuStart = bench::threadCpuMilliseconds();
-    for (int i = 0; i < students; ++i) {
+    for (int i = 1; i < students; ++i) {
         const QString name = names.next();
-        fill.time([&] { list.AddItem(name); });
+        fill.time([&] { add(name); });
     }
     const double seconds = millisecondsBetween(start, Clock::now()) / 1000.0;
     const double cpuSeconds = (bench::threadCpuMilliseconds() - cpuStart) / 1000.0;
@@ -85,7 +104,7 @@ void measureList(int samples, int students, bench::Names &names, testing::Servic
         const int row = names.row(list.ListCount());
         removes.time([&] { list.RemoveItem(row); });
         const QString name = names.next();
-        adds.time([&] { list.AddItem(name); });
+        adds.time([&] { add(name); });
     }
     kept[2] = settledRssAnonKiB();
     std::printf("listfirsthalf %ld\nlistsecondhalf %ld\n", kept[1] - kept[0], kept[2] - kept[1]);
@@ -143,7 +162,6 @@ int measure(int samples, int students)
         }
     }
 
-    std::printf("active %d\n", QAccessible::isActive() ? 1 : 0);
     std::printf("fill %.2f\nfillcpu %.2f\n", fillSeconds, fillCpuSeconds);
     for (const auto &[name, figures] : {std::pair{"add", &adds}, std::pair{"remove", &removes}}) {
         std::printf("%s50 %.4f\n%s99 %.4f\n%scpu99 %.4f\n%scommit99 %.4f\n", name,
@@ -228,11 +246,14 @@ int compare(const QString &self, int samples, int students)
                 off["firsthalf"], on["firsthalf"]);
     std::printf("  %-40s %10.0f %10.0f\n", "  and over the next 5,000, KiB", off["secondhalf"],
                 on["secondhalf"]);
-    const bool met = on["listadd99"] <= 1.0 && on["listremove99"] <= 1.0 &&
-                     on["listfill"] <= 1.5 * off["listfill"];
+    const auto met = [&on, &off](const char *add, const char *remove, const char *fill) {
+        return on[add] <= 1.0 && on[remove] <= 1.0 && on[fill] <= 1.5 * off[fill] ? "met"
+                                                                                  : "MISSED";
+    };
     std::printf("  goal: with the bridge on, the list's add and remove p99 <= 1 ms and its fill "
-                "within 1.5 x of off: %s\n",
-                met ? "met" : "MISSED");
+                "within 1.5 x of off: wall time %s, CPU time %s\n",
+                met("listadd99", "listremove99", "listfill"),
+                met("listaddcpu99", "listremovecpu99", "listfillcpu"));
     return 0;
 }
 
