@@ -1,8 +1,9 @@
 // The program's add and remove with the platform's accessibility bridge off and on, side by
-// side: the real main window on an X display, filled to 32,767 students through the program's
-// own add path, then timed adds and removes at full size and the memory over 10,000 add and
-// remove cycles. It runs itself twice, the bridge off and then on (as with a screen reader
-// running), on the display and accessibility bus it is given:
+// side, in the real main window on an X display: first its list alone, filled to 32,767 entries
+// and changed as the commands change it; then the whole commands, filling it to 32,767 students
+// through the program's own add path; each with timed adds and removes at full size and the
+// memory over 10,000 of them. It runs itself twice, the bridge off and then on (as with a screen
+// reader running), on the display and accessibility bus it is given:
 //   tests/on-xvfb.sh bench/on-accessibility-bus.sh bench_accessibility [samples] [students]
 
 #include "ProgramApplication.h"
