@@ -8,6 +8,7 @@
 
 #include "ProgramApplication.h"
 #include "ProgramDriver.h"
+#include "TimedChange.h"
 
 #include "platform/controls/ListBox.h"
 
@@ -47,16 +48,7 @@ long settledRssAnonKiB()
 struct Change
 {
     std::vector<double> wall, cpu;
-    template <typename F> void time(F &&change)
-    {
-        const double cpuStart = bench::threadCpuMilliseconds();
-        const auto start = Clock::now();
-        change();
-        // With the pass of the event loop that follows it: the repaint, the bridge's messages.
-        QCoreApplication::processEvents();
-        wall.push_back(millisecondsBetween(start, Clock::now()));
-        cpu.push_back(bench::threadCpuMilliseconds() - cpuStart);
-    }
+    void time(const std::function<void()> &change) { bench::timeChange(change, wall, cpu); }
 };
 
 // The main window's list alone, changed as the add and remove commands change it: what the

@@ -7,6 +7,7 @@
 //   bench_listbox [samples per figure, default 2000] [entries, default 32767] [box|view|both]
 
 #include "BenchSupport.h"
+#include "TimedChange.h"
 
 #include "platform/controls/collation.h"
 #include "platform/controls/ListBox.h"
@@ -82,18 +83,6 @@ struct Figures
     long memoryKiB = 0;
 };
 
-// Times one change and the event processing that shows it.
-void timeChange(const std::function<void()> &change, std::vector<double> &wall,
-                std::vector<double> &cpu)
-{
-    const double cpuStart = bench::threadCpuMilliseconds();
-    const auto start = Clock::now();
-    change();
-    QCoreApplication::processEvents();
-    wall.push_back(millisecondsBetween(start, Clock::now()));
-    cpu.push_back(bench::threadCpuMilliseconds() - cpuStart);
-}
-
 QString randomName(std::mt19937 &random)
 {
     std::uniform_int_distribution<int> letter(0, 25);
@@ -128,9 +117,9 @@ Figures measure(int entries, int samples, Add add, Remove remove, const std::fun
     figures.memoryKiB = bench::rssAnonKiB() - memoryBefore;
     for (int i = 0; i < samples; ++i) {
         const int row = std::uniform_int_distribution<int>(0, count() - 1)(random);
-        timeChange([&] { remove(row); }, figures.remove, figures.removeCpu);
+        bench::timeChange([&] { remove(row); }, figures.remove, figures.removeCpu);
         const QString name = randomName(random);
-        timeChange([&] { add(name); }, figures.add, figures.addCpu);
+        bench::timeChange([&] { add(name); }, figures.add, figures.addCpu);
     }
     return figures;
 }
