@@ -24,6 +24,7 @@
 #include <QStyleOptionButton>
 #include <QtTest>
 
+#include <optional>
 #include <stdexcept>
 
 using namespace platform;
@@ -89,6 +90,7 @@ public:
     int loads = 0;
     int activations = 0;
     int unloads = 0;
+    int cancelUnload = 0;
     int okClicks = 0;
     int otherClicks = 0;
     std::function<void()> onActivate;
@@ -101,7 +103,11 @@ protected:
         if (onActivate)
             onActivate();
     }
-    void Form_Unload(int &) override { ++unloads; }
+    void Form_Unload(int &cancel) override
+    {
+        ++unloads;
+        cancel = cancelUnload;
+    }
 };
 
 ErrorKind kindOf(const std::function<void()> &operation)
@@ -768,10 +774,23 @@ void TestControls::modalShowReturnsOnHideAndUnload()
     QVERIFY(!form.isVisible());
     QVERIFY(!form.isUnloaded());
 
-    form.onActivate = [&form] { QTimer::singleShot(0, &form, [&form] { form.Unload(); }); };
+    // A cancelled unload says so and leaves the window up; the next one closes it.
+    form.cancelUnload = 1;
+    std::optional<bool> cancelled;
+    bool stayed = false;
+    form.onActivate = [&] {
+        QTimer::singleShot(0, &form, [&] {
+            cancelled = form.Unload();
+            stayed = form.isVisible() && !form.isUnloaded();
+            form.cancelUnload = 0;
+            form.Unload();
+        });
+    };
     form.Show(ShowMode::Modal);
+    QCOMPARE(cancelled, std::optional<bool>(false));
+    QVERIFY(stayed);
     QVERIFY(form.isUnloaded());
-    QCOMPARE(form.unloads, 1);
+    QCOMPARE(form.unloads, 2);
     QCOMPARE(form.loads, 1);
     QCOMPARE(form.activations, 3);
 }

@@ -52,17 +52,24 @@ int pdfPageCount(const QString &path)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
-// A PDF printer whose new pages fail while failNewPage is set.
+// A PDF printer whose new pages fail while failNewPage is set; counts the documents it
+// abandoned, which a real printer must not deliver.
 class NewPageFailingPrinter final : public platform::PdfPrinter
 {
 public:
     using PdfPrinter::PdfPrinter;
     bool failNewPage = true;
+    int aborted = 0;
 
 protected:
     bool startNewPage(QPagedPaintDevice &device) override
     {
         return !failNewPage && PdfPrinter::startNewPage(device);
+    }
+    void closeDevice(bool abort) override
+    {
+        aborted += abort ? 1 : 0;
+        PdfPrinter::closeDevice(abort);
     }
 };
 
@@ -440,12 +447,14 @@ void TestPrinter::failedNewPageDropsDocument()
     QCOMPARE(error->kind(), platform::ErrorKind::PrinterFailure);
     QVERIFY(error->message().contains(u"new page"));
     QVERIFY(printed > 10);
+    QCOMPARE(printer.aborted, 1);
 
     // The report stops at the failure without ending the document; the next statement starts
     // a fresh document at the top of its first page.
     printer.failNewPage = false;
     printer.print({T(u"fresh"_s), EndOfLine});
     printer.endDoc();
+    QCOMPARE(printer.aborted, 1);
     QCOMPARE(pdfPageCount(path), 1);
     const PdfText text = readPdf(path);
     QVERIFY2(text.error.isEmpty(), qPrintable(text.error));

@@ -530,13 +530,18 @@ void TestWindows::aboutBoxOpensAndCloses()
     const auto find = [this] { return m_program->about(); };
     const auto open = [about] { about->trigger(); };
     frmAbout *first = nullptr;
+    QPoint movedTo; // where the user left it: it opens there again, not centred afresh
     for (int round = 0; round < 3; ++round) {
         bool closedByKey = false;
         QVERIFY(testing::whileShown(find, open, [&](QWidget &window) {
             auto &box = static_cast<frmAbout &>(window);
-            if (!first)
+            if (!first) {
                 first = &box;
+                movedTo = box.pos() + QPoint(37, 23);
+                box.move(movedTo);
+            }
             QCOMPARE(&box, first); // the same window again
+            QCOMPARE(box.pos(), movedTo);
             QCOMPARE(QApplication::focusWidget(), box.cmdOK);
             QTest::keyClick(box.cmdOK, Qt::Key_Escape);
             QVERIFY(box.isVisible());
