@@ -361,6 +361,17 @@ void TestPrinter::longTextWraps()
                                 .arg(rightEdge)));
         if (i > 0)
             QVERIFY(std::abs(lines[i].first().box.left() - ruler->margin) < 0.3);
+        // Filled: what starts the next line would not have fitted at the end of this one. A
+        // word is broken at its last character that fits, unless it follows a label.
+        if (i + 1 < lines.size()) {
+            const PdfWord &next = lines[i + 1].first();
+            const qreal room = rightEdge - lines[i].last().box.right();
+            const bool broken = !wholeWords && (i > 0 || beforeWords.isEmpty());
+            const qreal needed =
+                broken ? next.box.width() / next.text.size() : ruler->column + next.box.width();
+            QVERIFY2(room < needed,
+                     qPrintable(u"line %1 ends %2 pt short of the edge"_s.arg(i).arg(room)));
+        }
     }
 }
 
