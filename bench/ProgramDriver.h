@@ -61,6 +61,7 @@ public:
     }
 
     frmMain &main() { return *m_forms.frmMain; }
+    Forms &forms() { return m_forms; }
     int listed() { return main().lstStudent->ListCount(); }
     int stored() const
     {
@@ -95,7 +96,6 @@ public:
         return act(main().cmdRemove, [](frmStudent &window) { return window.cmdAction; });
     }
 
-private:
     // Clicks opener; once the modal student window is up, fill() prepares it and names the
     // button that ends the command, which is then clicked.
     Timing act(QPushButton *opener, const std::function<QPushButton *(frmStudent &)> &fill)
@@ -128,6 +128,7 @@ private:
         return timing;
     }
 
+private:
     testing::Services &m_services;
     Forms m_forms;
 };

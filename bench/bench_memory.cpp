@@ -6,6 +6,7 @@
 
 #include "BenchSupport.h"
 #include "ProgramApplication.h"
+#include "ProgramDriver.h"
 
 #include "about/frmAbout.h"
 #include "app/Forms.h"
@@ -21,7 +22,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <random>
 
@@ -29,97 +29,49 @@ namespace {
 
 constexpr int WarmUpCycles = 200;
 
-[[noreturn]] void fail(const char *what)
+// The commands of a cycle beyond bench::Program's own remove, through the same modal path.
+void add(bench::Program &program, const QString &name, int level)
 {
-    std::fprintf(stderr, "bench_memory: %s\n", what);
-    std::exit(1);
+    program.act(program.main().cmdAdd, [&](frmStudent &window) {
+        window.txtName->setText(name);
+        window.txtUnits->setText(QString::number(level * 30 + 4));
+        window.optLevel[level].click();
+        window.lstMajor->setListIndex(level);
+        window.cboSchool->setListIndex(level);
+        window.chkDeans->setValue(level % 2);
+        return window.cmdAction;
+    });
 }
 
-class Program
+// Displays an entry and prints both reports from the window, then cancels.
+void displayAndPrint(bench::Program &program, int row)
 {
-public:
-    explicit Program(testing::Services &services) : m_services(services)
-    {
-        m_forms.frmMain->Show(platform::ShowMode::Modeless);
-    }
+    program.main().lstStudent->setListIndex(row);
+    program.act(program.main().cmdDisplay, [](frmStudent &window) {
+        window.mnuPrintStudent->trigger();
+        window.mnuPrintSchools->trigger();
+        return window.cmdCancel;
+    });
+}
 
-    frmMain &main() { return *m_forms.frmMain; }
-    int listed() { return main().lstStudent->ListCount(); }
-
-    void add(const QString &name, int level)
-    {
-        inStudentWindow(main().cmdAdd, [&](frmStudent &window) {
-            window.txtName->setText(name);
-            window.txtUnits->setText(QString::number(level * 30 + 4));
-            window.optLevel[level].click();
-            window.lstMajor->setListIndex(level);
-            window.cboSchool->setListIndex(level);
-            window.chkDeans->setValue(level % 2);
-            window.cmdAction->click();
-        });
-    }
-
-    // Displays an entry and prints both reports from the window, then cancels.
-    void displayAndPrint(int row)
-    {
-        main().lstStudent->setListIndex(row);
-        inStudentWindow(main().cmdDisplay, [](frmStudent &window) {
-            window.mnuPrintStudent->trigger();
-            window.mnuPrintSchools->trigger();
-            window.cmdCancel->click();
-        });
-    }
-
-    void remove(int row)
-    {
-        main().lstStudent->setListIndex(row);
-        inStudentWindow(main().cmdRemove, [](frmStudent &window) { window.cmdAction->click(); });
-    }
-
-    // The close box unloads the box, OK only hides it: both ways in turn.
-    void about(bool closeBox)
-    {
-        bool acted = false;
-        QTimer::singleShot(0, &main(), [&] {
-            frmAbout *box = m_forms.frmAbout.existing();
-            if (!box || !box->isVisible())
-                fail("the About box did not open");
-            if (closeBox)
-                box->close();
-            else
-                box->cmdOK->click();
-            acted = true;
-        });
-        main().mnuAbout->trigger();
-        check(acted);
-    }
-
-private:
-    void inStudentWindow(QPushButton *opener, const std::function<void(frmStudent &)> &inside)
-    {
-        bool acted = false;
-        QTimer::singleShot(0, &main(), [&] {
-            frmStudent *window = m_forms.frmStudent.existing();
-            if (!window || !window->isVisible())
-                fail("the student window did not open");
-            inside(*window);
-            if (window->isVisible())
-                fail("the student window stayed open: the command failed");
-            acted = true;
-        });
-        opener->click();
-        check(acted);
-    }
-
-    void check(bool acted) const
-    {
-        if (!acted || !m_services.errors.empty() || !m_services.messages.empty())
-            fail("a command failed or showed a message");
-    }
-
-    testing::Services &m_services;
-    Forms m_forms;
-};
+// The close box unloads the box, OK only hides it: both ways in turn.
+void about(bench::Program &program, bool closeBox)
+{
+    bool acted = false;
+    QTimer::singleShot(0, &program.main(), [&] {
+        frmAbout *box = program.forms().frmAbout.existing();
+        if (!box || !box->isVisible())
+            bench::fail("the About box did not open");
+        if (closeBox)
+            box->close();
+        else
+            box->cmdOK->click();
+        acted = true;
+    });
+    program.main().mnuAbout->trigger();
+    if (!acted)
+        bench::fail("the About box did not close");
+}
 
 struct Memory
 {
@@ -145,7 +97,7 @@ public:
         std::printf("Memory over a steady cycle: add, display with both reports printed (PDF "
                     "back end), remove, About box; %d students listed (offscreen)\n",
                     students);
-        m_program = std::make_unique<Program>(m_services);
+        m_program = std::make_unique<bench::Program>(m_services);
     }
 
     void start()
@@ -174,18 +126,18 @@ private:
 
     void cycle(int number)
     {
-        Program &program = *m_program;
+        bench::Program &program = *m_program;
         const auto row = [&] {
             return std::uniform_int_distribution<int>(0, program.listed() - 1)(m_random);
         };
         // Two adds and one removal every other cycle until the list is full, then one of each.
-        program.add(QStringLiteral("Student %1").arg(number), number % 4);
+        add(program, QStringLiteral("Student %1").arg(number), number % 4);
         if (program.listed() < m_students)
-            program.add(QStringLiteral("Student %1b").arg(number), (number + 1) % 4);
-        program.displayAndPrint(row());
+            add(program, QStringLiteral("Student %1b").arg(number), (number + 1) % 4);
+        displayAndPrint(program, row());
         if (program.listed() > m_students || number % 2 == 0)
             program.remove(row());
-        program.about(number % 2 == 0);
+        about(program, number % 2 == 0);
     }
 
     void finish()
@@ -206,7 +158,7 @@ private:
     int m_done = 0;
     QTemporaryDir m_directory;
     testing::Services m_services;
-    std::unique_ptr<Program> m_program;
+    std::unique_ptr<bench::Program> m_program;
     std::mt19937 m_random{20240611};
     Memory m_start;
     Memory m_warm;
@@ -220,9 +172,9 @@ int main(int argc, char *argv[])
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 3000;
     const int students = argc > 2 ? std::atoi(argv[2]) : 150;
     if (cycles <= WarmUpCycles)
-        fail("cycles must be more than the warm-up");
+        bench::fail("cycles must be more than the warm-up");
     if (students < 1 || students > 1000)
-        fail("students must be 1..1000");
+        bench::fail("students must be 1..1000");
     Cycles run(cycles, students);
     run.start();
     return QApplication::exec();
