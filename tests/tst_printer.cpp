@@ -299,9 +299,11 @@ void TestPrinter::longTextWraps_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("wholeWords");
 
+    // Words of many widths, over enough lines that some line ends where the next word would
+    // fit only without its blank.
     QStringList words;
-    for (int i = 1; i <= 60; ++i)
-        words.append(u"word%1"_s.arg(i, 2, 10, QLatin1Char('0')));
+    for (int i = 1; i <= 240; ++i)
+        words.append(u"w%1"_s.arg(QString(i % 9, u'o')));
     const QString sentence = words.join(u' ');
     const QString oneWord = QString(300, u'm');
 
