@@ -6,7 +6,8 @@
 # Orca with its default settings; all started here and stopped at the end:
 #   tests/on-xvfb.sh tests/orca/run.sh student-information [--keep-going] [--transcript]
 # --keep-going lists every failed check instead of stopping at the first; --transcript (or
-# SI_ORCA_TRANSCRIPT=1) checks nothing and only prints what Orca said.
+# SI_ORCA_TRANSCRIPT=1) checks nothing and only prints what Orca said. SI_ORCA_SCENARIO names
+# another script to run in the same setting (bench/orca-list-wait.py).
 # Exits 77 (ctest's skip) when one of them is missing; scripts/deps.sh test installs them.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -107,7 +108,7 @@ if ! [ -s "$speech" ]; then
 fi
 
 status=0
-"$python" "$here/scenario.py" "$1" --speech "$speech" --log "$private/program.log" "${@:2}" ||
+"$python" "${SI_ORCA_SCENARIO:-$here/scenario.py}" "$1" --speech "$speech" --log "$private/program.log" "${@:2}" ||
     status=$?
 if [ "$status" -ne 0 ]; then
     for log in orca speechd openbox; do
