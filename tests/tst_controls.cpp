@@ -15,6 +15,7 @@
 #include "platform/controls/TextBox.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/FormInstance.h"
+#include "platform/services/focusReturn.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -148,6 +149,7 @@ private Q_SLOTS:
     void defaultButton();
     void escapeDoesNothing();
     void labelAccessKeyFocusesPartner();
+    void focusReturnsToTheFirstControlWhenItsOwnIsGone();
     void modalShowReturnsOnHideAndUnload();
     void unloadedInstanceIsRecreated();
     void activateRunsOncePerShow();
@@ -757,6 +759,29 @@ void TestControls::labelAccessKeyFocusesPartner()
     form.ok->setFocus();
     QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), form.text);
+    form.Unload();
+}
+
+void TestControls::focusReturnsToTheFirstControlWhenItsOwnIsGone()
+{
+    ProbeForm form;
+    form.Show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form, testing::WaitLimitMs));
+    form.text->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), form.text);
+    const FocusReturn focusReturn;
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other, testing::WaitLimitMs));
+    // Gone meanwhile: the first control by Tab, not the one after it nor the menu bar.
+    form.text->hide();
+    other.hide();
+    focusReturn.restore();
+    QCOMPARE(form.focusWidget(), form.other);
+    QTRY_COMPARE(QApplication::activeWindow(), &form);
+    QCOMPARE(QApplication::focusWidget(), form.other);
     form.Unload();
 }
 
