@@ -520,7 +520,8 @@ void TestAccessibility::listsExposeTheirEntries()
     bool answer = true;
     bool selectedInSight = false;
     QStringList readerSelection;
-    QStringList places; // "position/size" of each entry, then "list/size"
+    QStringList tableSelection; // cell and row counts, selected rows, selected cells' names
+    QStringList places;         // "position/size" of each entry, then "list/size"
     inWindow(window, [&](Form &form) {
         auto *list = form.findChild<ListBox *>(control);
         if (!list)
@@ -570,6 +571,12 @@ void TestAccessibility::listsExposeTheirEntries()
         if (gesture.endsWith(u", Down"))
             QTest::keyClick(list, Qt::Key_Down);
         listIndex = list->ListIndex();
+        tableSelection << QString::number(table->selectedCellCount())
+                       << QString::number(table->selectedRowCount());
+        for (const int row : table->selectedRows())
+            tableSelection << QString::number(row);
+        for (QAccessibleInterface *cell : table->selectedCells())
+            tableSelection << cell->text(QAccessible::Name);
         if (QAccessibleInterface *entry = reader->child(listIndex))
             selectedInSight = !entry->state().offscreen;
         // The entry a screen reader is told has the focus. (Offscreen no accessibility events
@@ -611,6 +618,11 @@ void TestAccessibility::listsExposeTheirEntries()
     QCOMPARE(places, expectedPlaces);
 #endif
     QCOMPARE(node.selected, selected < 0 ? QList<int>() : QList<int>{selected});
+    const QStringList tableSelected =
+        selected < 0
+            ? QStringList{u"0"_s, u"0"_s}
+            : QStringList{u"1"_s, u"1"_s, QString::number(selected), entries.value(selected)};
+    QCOMPARE(tableSelection, tableSelected);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     // Read back before the Down of those rows.
     if (!gesture.endsWith(u", Down"))
