@@ -59,14 +59,19 @@ def check(ok, message):
 
 
 class Heard:
-    """The selected-state changes of list entries that the program announces: (name, selected)."""
+    """The selected-state changes of list entries that the program announces: (name, selected);
+    and the names of the objects announced as taking the focus."""
     changes = []
+    focused = []
 
     @classmethod
     def listen(cls):
         pyatspi.Registry.registerEventListener(
             lambda event: cls.changes.append((event.source.name, bool(event.detail1))),
             'object:state-changed:selected')
+        pyatspi.Registry.registerEventListener(
+            lambda event: event.detail1 and cls.focused.append(event.source.name),
+            'object:state-changed:focused')
 
     @classmethod
     def take(cls):
@@ -312,6 +317,7 @@ class ListBox:
         before = [name for name in self.selected() if name != entry]
         Heard.take()
         Heard.changes.clear()
+        Heard.focused.clear()
         check(self.select(entry), f'the list "{self.name}" refused to select "{entry}"')
         expect(f'the selection of the list "{self.name}"', self.selected, [entry])
         # A screen reader keeps its own idea of what is selected: the entry that gains the
@@ -320,6 +326,9 @@ class ListBox:
         for name in before:
             expect(f'"{name}" announced as no longer selected',
                    lambda name=name: (name, False) in Heard.changes, True)
+        # The list does not have the keyboard: a screen reader must not move there.
+        check(entry not in Heard.focused, f'"{entry}" announced as focused, though the list '
+              f'"{self.name}" does not have the focus')
 
 
 def open_menu(window, menu):
