@@ -150,6 +150,7 @@ private Q_SLOTS:
     void escapeDoesNothing();
     void labelAccessKeyFocusesPartner();
     void focusReturnsToTheFirstControlWhenItsOwnIsGone();
+    void listRedrawsItsEntryWhenItTakesTheFocus();
     void modalShowReturnsOnHideAndUnload();
     void unloadedInstanceIsRecreated();
     void activateRunsOncePerShow();
@@ -783,6 +784,40 @@ void TestControls::focusReturnsToTheFirstControlWhenItsOwnIsGone()
     QTRY_COMPARE(QApplication::activeWindow(), &form);
     QCOMPARE(QApplication::focusWidget(), form.other);
     form.Unload();
+}
+
+// What the screen shows of the list is what it paints now: taking the focus by Tab, its selected
+// entry turns to the active colours and shows the keyboard's mark at once.
+void TestControls::listRedrawsItsEntryWhenItTakesTheFocus()
+{
+    QWidget window;
+    window.resize(200, 200);
+    auto *before = new QPushButton(u"Before"_s, &window);
+    ListBox list(&window, u"lst"_s, QRect(0, 40, 150, 120), Sorting::Unsorted);
+    list.AddItem(u"Ann"_s);
+    list.AddItem(u"Bo"_s);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window, testing::WaitLimitMs));
+    before->setFocus();
+    list.setListIndex(0);
+    const auto shown = [&] {
+        return window.screen()
+            ->grabWindow(window.winId())
+            .toImage()
+            .copy(list.geometry())
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto painted = [&] {
+        return list.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), painted(), testing::WaitLimitMs);
+    const QImage unfocused = painted();
+    QTest::keyClick(before, Qt::Key_Tab);
+    QTRY_VERIFY_WITH_TIMEOUT(list.hasFocus(), testing::WaitLimitMs);
+    QVERIFY(painted() != unfocused);
+    // A repaint takes one pass of the event loop; a missing one would keep a full limit waiting.
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), painted(), 10000);
 }
 
 void TestControls::modalShowReturnsOnHideAndUnload()
