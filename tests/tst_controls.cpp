@@ -111,6 +111,23 @@ protected:
     }
 };
 
+// What the screen shows of a control (its window's last flush), and what it paints now.
+QImage shownOf(QWidget &control)
+{
+    QWidget *window = control.window();
+    const QRect area(control.mapTo(window, QPoint()), control.size());
+    return window->screen()
+        ->grabWindow(window->winId())
+        .toImage()
+        .copy(area)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+QImage paintedOf(QWidget &control)
+{
+    return control.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
 ErrorKind kindOf(const std::function<void()> &operation)
 {
     const auto error = testing::errorOf(operation);
@@ -151,6 +168,7 @@ private Q_SLOTS:
     void labelAccessKeyFocusesPartner();
     void focusReturnsToTheFirstControlWhenItsOwnIsGone();
     void listRedrawsItsEntryWhenItTakesTheFocus();
+    void labelRedrawsWhenDisabled();
     void modalShowReturnsOnHideAndUnload();
     void unloadedInstanceIsRecreated();
     void activateRunsOncePerShow();
@@ -801,23 +819,27 @@ void TestControls::listRedrawsItsEntryWhenItTakesTheFocus()
     QVERIFY(QTest::qWaitForWindowActive(&window, testing::WaitLimitMs));
     before->setFocus();
     list.setListIndex(0);
-    const auto shown = [&] {
-        return window.screen()
-            ->grabWindow(window.winId())
-            .toImage()
-            .copy(list.geometry())
-            .convertToFormat(QImage::Format_RGB32);
-    };
-    const auto painted = [&] {
-        return list.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(shown(), painted(), testing::WaitLimitMs);
-    const QImage unfocused = painted();
+    QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), testing::WaitLimitMs);
+    const QImage unfocused = paintedOf(list);
     QTest::keyClick(before, Qt::Key_Tab);
     QTRY_VERIFY_WITH_TIMEOUT(list.hasFocus(), testing::WaitLimitMs);
-    QVERIFY(painted() != unfocused);
+    QVERIFY(paintedOf(list) != unfocused);
     // A repaint takes one pass of the event loop; a missing one would keep a full limit waiting.
-    QTRY_COMPARE_WITH_TIMEOUT(shown(), painted(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), 10000);
+}
+
+// A caption disabled while shown turns grey at once.
+void TestControls::labelRedrawsWhenDisabled()
+{
+    ProbeForm form;
+    form.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form, testing::WaitLimitMs));
+    QTRY_COMPARE_WITH_TIMEOUT(shownOf(*form.label), paintedOf(*form.label), testing::WaitLimitMs);
+    const QImage before = paintedOf(*form.label);
+    form.label->setEnabled(false);
+    QVERIFY(paintedOf(*form.label) != before);
+    QTRY_COMPARE_WITH_TIMEOUT(shownOf(*form.label), paintedOf(*form.label), 10000);
+    form.Unload();
 }
 
 void TestControls::modalShowReturnsOnHideAndUnload()
