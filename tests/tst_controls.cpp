@@ -13,6 +13,7 @@
 #include "platform/controls/ListBox.h"
 #include "platform/controls/OptionArray.h"
 #include "platform/controls/TextBox.h"
+#include "platform/forms/accessKey.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/FormInstance.h"
 #include "platform/services/focusReturn.h"
@@ -165,6 +166,8 @@ private Q_SLOTS:
     void defaultButton_data();
     void defaultButton();
     void escapeDoesNothing();
+    void accessKeys_data();
+    void accessKeys();
     void labelAccessKeyFocusesPartner();
     void focusReturnsToTheFirstControlWhenItsOwnIsGone();
     void listRedrawsItsEntryWhenItTakesTheFocus();
@@ -752,7 +755,33 @@ void TestControls::defaultButton()
     QTest::keyClick(target, Qt::Key_Return);
     QCOMPARE(form.okClicks, okClicks);
     QCOMPARE(form.otherClicks, otherClicks);
+    // Another made the default: it alone is marked.
+    form.setDefaultButton(form.other);
+    QVERIFY(form.other->isDefault());
+    QVERIFY(!form.ok->isDefault());
     form.Unload();
+}
+
+void TestControls::accessKeys_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("index"); // of the & before the access key
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("first letter") << u"&Name"_s << 0 << u"Name"_s;
+    QTest::newRow("none") << u"Name"_s << -1 << u"Name"_s;
+    QTest::newRow("inside") << u"Fr&eshman"_s << 2 << u"Freshman"_s;
+    QTest::newRow("a literal ampersand") << u"Tom && Jerry"_s << -1 << u"Tom & Jerry"_s;
+    QTest::newRow("a literal ampersand, then a key") << u"Save && &Quit"_s << 8 << u"Save & Quit"_s;
+    QTest::newRow("a lone one at the end") << u"Ends in &"_s << -1 << u"Ends in &"_s;
+}
+
+void TestControls::accessKeys()
+{
+    QFETCH(QString, caption);
+    QFETCH(int, index);
+    QFETCH(QString, shown);
+    QCOMPARE(accessKeyIndex(caption), index);
+    QCOMPARE(withoutAccessKey(caption), shown);
 }
 
 void TestControls::escapeDoesNothing()
