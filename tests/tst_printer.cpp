@@ -168,6 +168,7 @@ private Q_SLOTS:
     void pageBreaks();
     void noDefaultPrinter();
     void failedNewPageDropsDocument();
+    void printerDroppedWithADocumentOpen();
     void unfinishedDocumentFails();
     void unopenableFileFails();
 
@@ -473,6 +474,19 @@ void TestPrinter::failedNewPageDropsDocument()
     QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
     QCOMPARE(textsOf(text.words), QStringList{u"fresh"_s});
     QVERIFY(text.words.first().box.top() < 40);
+}
+
+// The program may end in the middle of a report: the printer lets the open document go.
+void TestPrinter::printerDroppedWithADocumentOpen()
+{
+    const QString path = pdfPath(u"dropped"_s);
+    auto printer = std::make_unique<platform::PdfPrinter>(path);
+    printer->print({T(u"left open"_s), EndOfLine});
+    printer.reset();
+    platform::PdfPrinter next(path);
+    next.print({T(u"next"_s), EndOfLine});
+    next.endDoc();
+    QCOMPARE(textsOf(readPdf(path).words), QStringList{u"next"_s});
 }
 
 void TestPrinter::unfinishedDocumentFails()
