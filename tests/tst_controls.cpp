@@ -682,7 +682,7 @@ void TestControls::comboSelection()
     }
     QCOMPARE(combo.ListIndex(), listIndex);
     QCOMPARE(combo.Text(), text);
-    // A screen reader reads the field whole: by its attribute run, its line, its last word.
+    // A screen reader reads the field whole: by its attribute run, its line, its words.
     QAccessibleTextInterface *reading =
         QAccessible::queryAccessibleInterface(edit)->textInterface();
     QVERIFY(reading);
@@ -692,6 +692,8 @@ void TestControls::comboSelection()
     reading->attributes(0, &from, &to);
     QCOMPARE(reading->text(from, to), text);
     QCOMPARE(reading->textAtOffset(count, QAccessible::LineBoundary, &from, &to), text);
+    QCOMPARE(reading->textAtOffset(0, QAccessible::WordBoundary, &from, &to),
+             text.split(u' ').first());
     QCOMPARE(reading->textAtOffset(count, QAccessible::WordBoundary, &from, &to),
              text.split(u' ').last());
 }
