@@ -173,6 +173,8 @@ void TestConversions::leadingNumber_data()
     QTest::newRow("many zeros after point") << (u"0."_s + QString(400, u'0') + u"1"_s) << 0.0;
     QTest::newRow("many zeros after point, small exponent")
         << (u"0."_s + QString(400, u'0') + u"1e10"_s) << 0.0;
+    QTest::newRow("many zeros after point, three-digit exponent")
+        << (u"0."_s + QString(499, u'0') + u"1e100"_s) << 0.0;
     QTest::newRow("many digits, small exponent")
         << (u"1"_s + QString(400, u'0') + u"e-100"_s) << 1e300;
     QTest::newRow("many digits, tinier exponent")
