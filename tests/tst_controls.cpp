@@ -918,6 +918,8 @@ void TestControls::unloadedInstanceIsRecreated()
     QVERIFY(!instance.isLoaded());
     instance->text->setText(u"kept while hidden"_s);
     QCOMPARE(instance->loads, 1);
+    // A window made again leaves nothing more behind in the application.
+    const qsizetype applicationChildren = qApp->children().size();
     instance->onActivate = [&instance] {
         QTimer::singleShot(0, [&instance] { instance->close(); }); // close box unloads
     };
@@ -926,6 +928,7 @@ void TestControls::unloadedInstanceIsRecreated()
     QCOMPARE(instance->loads, 1); // a fresh window, loaded again
     QCOMPARE(created, 2);
     QCOMPARE(instance->text->Text(), QString());
+    QCOMPARE(qApp->children().size(), applicationChildren);
 }
 
 void TestControls::activateRunsOncePerShow()
