@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QtTest>
@@ -297,6 +298,8 @@ void TestControls::selectionRules()
     parent.show();
     list.setFocus();
     QCOMPARE(list.ListIndex(), -1);
+    // Three entries fit: nothing to scroll.
+    QCOMPARE(list.verticalScrollBar()->maximum(), 0);
 }
 
 void TestControls::badPositionsFail()
