@@ -392,6 +392,17 @@ void TestAccessibility::menuItemsAreNamed()
     QCOMPARE(mainMenus, (QStringList{u"File:"_s, u"Exit"_s, u"Help:"_s, u"About"_s}));
     QCOMPARE(studentMenus, (QStringList{u"Print:"_s, u"Print Schools"_s, u"Print Student"_s}));
     QCOMPARE(shownWhileClosed, QStringList());
+    // An item taken out of its menu is no longer there for a screen reader, and says so.
+    bool stillThere = true;
+    inWindow(u"frmMain"_s, [&stillThere](Form &form) {
+        auto *item = form.findChild<QAction *>(u"mnuFileExit"_s);
+        QMenu *menu = menuHolding(item);
+        QAccessibleInterface *node = QAccessible::queryAccessibleInterface(item);
+        menu->removeAction(item);
+        stillThere = node->isValid() || node->state().focused;
+        menu->addAction(item);
+    });
+    QVERIFY(!stillThere);
 
     // A point in an open menu is found in it, through the title that holds it (a screen
     // reader's review by pointer).
