@@ -399,6 +399,8 @@ void TestPrinter::pageBreaks()
                                            [](const auto &line) { return line.first().page == 1; });
     QVERIFY(firstOnPage2 != lines.cend());
     const int perPage = int(firstOnPage2 - lines.cbegin());
+    // Every page but the last is as full as the first.
+    QCOMPARE(pdfPageCount(path), (200 + perPage - 1) / perPage);
     // The next page starts at the same top margin, and the last line of a page is still on it.
     QCOMPARE(firstOnPage2->first().box.top(), lines.first().first().box.top());
     // Letter with quarter-inch margins: the printable area ends at 792 - 18 = 774 pt.
