@@ -542,6 +542,12 @@ void TestWindows::aboutBoxOpensAndCloses()
             }
             QCOMPARE(&box, first); // the same window again
             QCOMPARE(box.pos(), movedTo);
+            // A close box in its title bar, nothing to minimise or maximise it with.
+            constexpr Qt::WindowFlags buttons = Qt::CustomizeWindowHint |
+                                                Qt::WindowMinMaxButtonsHint |
+                                                Qt::WindowCloseButtonHint;
+            QCOMPARE(box.windowFlags() & buttons,
+                     Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
             QCOMPARE(QApplication::focusWidget(), box.cmdOK);
             QTest::keyClick(box.cmdOK, Qt::Key_Escape);
             QVERIFY(box.isVisible());
