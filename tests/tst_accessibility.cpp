@@ -586,8 +586,15 @@ void TestAccessibility::listsExposeTheirEntries()
                        << QString::number(table->selectedRowCount());
         for (const int row : table->selectedRows())
             tableSelection << QString::number(row);
-        for (QAccessibleInterface *cell : table->selectedCells())
-            tableSelection << cell->text(QAccessible::Name);
+        for (QAccessibleInterface *cell : table->selectedCells()) {
+            QAccessibleTableCellInterface *place = cell->tableCellInterface();
+            tableSelection << cell->text(QAccessible::Name)
+                           << (place ? u"%1,%2 %3x%4"_s.arg(place->rowIndex())
+                                           .arg(place->columnIndex())
+                                           .arg(place->rowExtent())
+                                           .arg(place->columnExtent())
+                                     : u"no cell"_s);
+        }
         if (QAccessibleInterface *entry = reader->child(listIndex))
             selectedInSight = !entry->state().offscreen;
         // The entry a screen reader is told has the focus. (Offscreen no accessibility events
@@ -631,7 +638,8 @@ void TestAccessibility::listsExposeTheirEntries()
     QCOMPARE(node.selected, selected < 0 ? QList<int>() : QList<int>{selected});
     QStringList tableSelected{u"0"_s, u"0"_s};
     if (selected >= 0)
-        tableSelected = {u"1"_s, u"1"_s, QString::number(selected), entries.value(selected)};
+        tableSelected = {u"1"_s, u"1"_s, QString::number(selected), entries.value(selected),
+                         u"%1,0 1x1"_s.arg(selected)};
     QCOMPARE(tableSelection, tableSelected);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     // Read back before the Down of those rows.
@@ -827,6 +835,7 @@ void TestAccessibility::nothingActsBehindAModalWindow_data()
     row("student window: main list unselect", "frmStudent", "unselect", "lstStudent");
     row("student window: main menu item", "frmStudent", "press", "mnuFileExit");
     row("student window: main button focus", "frmStudent", "focus", "cmdDisplay");
+    row("student window: main list focus", "frmStudent", "focus", "lstStudent");
     row("student window: main menu title", "frmStudent", "show menu", "mnuFile");
     // Both presses are posted in one turn: Exit runs once Add has opened the student window.
     row("student window opened by an earlier press: main button", "cmdAdd", "press", "cmdExit");
