@@ -543,9 +543,8 @@ void TestWindows::aboutBoxOpensAndCloses()
             QCOMPARE(&box, first); // the same window again
             QCOMPARE(box.pos(), movedTo);
             // A close box in its title bar, nothing to minimise or maximise it with.
-            constexpr Qt::WindowFlags buttons = Qt::CustomizeWindowHint |
-                                                Qt::WindowMinMaxButtonsHint |
-                                                Qt::WindowCloseButtonHint;
+            constexpr Qt::WindowFlags buttons =
+                Qt::CustomizeWindowHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
             QCOMPARE(box.windowFlags() & buttons,
                      Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
             QCOMPARE(QApplication::focusWidget(), box.cmdOK);
