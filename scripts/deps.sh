@@ -6,7 +6,7 @@ set -euo pipefail
 packages=()
 for group in "$@"; do
     case $group in
-    build) packages+=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev fonts-dejavu-core fonts-liberation) ;;
+    build) packages+=(cmake ninja-build g++ qt6-base-dev qt6-base-private-dev qt6-base-dev-tools libgl-dev libicu-dev fonts-dejavu-core fonts-liberation) ;;
     test) packages+=(poppler-utils xauth xvfb weston qt6-wayland qt6-gtk-platformtheme dbus-daemon at-spi2-core python3-pyatspi orca speech-dispatcher openbox xdotool) ;;
     printer) packages+=(cups cups-client cups-bsd printer-driver-cups-pdf) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;

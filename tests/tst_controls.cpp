@@ -1,6 +1,7 @@
 // The toolkit layer where it departs from Qt's defaults: sorted lists, item data, option
 // arrays, the simple combo box, default buttons, modal shows and the error path.
 
+#include "support/Heard.h"
 #include "support/Probes.h"
 #include "TestSupport.h"
 
@@ -331,14 +332,28 @@ void TestControls::listKeysAndScreenReader()
     list.AddItem(u"Zoe"_s);
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent, testing::WaitLimitMs));
+    auto heard = std::make_unique<testing::Heard>();
     list.setFocus(Qt::TabFocusReason);
     const auto shown = [&list] {
         return list.viewport()->rect().contains(list.entryRect(list.ListIndex()));
     };
+    // Reached by keyboard, the list names the entry it stands on, not yet selected.
+    QTRY_VERIFY_WITH_TIMEOUT(heard->namesEntry(0), testing::WaitLimitMs);
+    QCOMPARE(list.ListIndex(), -1);
+    heard->take();
+    // Selecting the entry it stands on moves no focus, yet a screen reader must hear it.
+    QTest::keyClick(&list, Qt::Key_Home);
+    QCOMPARE(list.ListIndex(), 0);
+    QVERIFY(heard->namesEntry(0));
+    heard->take();
 
     QTest::keyClick(&list, Qt::Key_End);
     QCOMPARE(list.Text(), u"Zoe"_s);
     QVERIFY(shown());
+    QCOMPARE(heard->take(),
+             QStringList({u"Focus 30"_s, u"SelectionAdd 30"_s, u"SelectionRemove 0"_s}));
+    // Without a screen reader the entries below go stale when a row moves (read on).
+    heard.reset();
     QTest::keyClick(&list, Qt::Key_Home);
     QCOMPARE(list.ListIndex(), 0);
     QVERIFY(shown());
@@ -373,6 +388,29 @@ void TestControls::listKeysAndScreenReader()
     QVERIFY(node->child(2)->state().selected);
     QVERIFY(!node->child(1)->state().selected);
     QCOMPARE(node->indexOfChild(node->child(30)), 30);
+
+    // A list without the focus changes its selection without moving a screen reader there.
+    parent.setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(!list.hasFocus(), testing::WaitLimitMs);
+    heard = std::make_unique<testing::Heard>();
+    list.setListIndex(5);
+    QCOMPARE(heard->take(), QStringList({u"SelectionAdd 5"_s, u"SelectionRemove 2"_s}));
+    // With a screen reader, an entry read keeps its identity across rows taken and added above.
+    QAccessibleInterface *chosen = node->child(5);
+    const QString chosenName = chosen->text(QAccessible::Name);
+    list.RemoveItem(0);
+    list.AddItem(u"Ann"_s);
+    QCOMPARE(heard->take(), QStringList({u"ObjectDestroyed -1"_s, u"TableModelChanged 0"_s,
+                                         u"ObjectCreated 0"_s, u"TableModelChanged 0"_s}));
+    QVERIFY(chosen->isValid());
+    QCOMPARE(chosen->text(QAccessible::Name), chosenName);
+    QCOMPARE(node->indexOfChild(chosen), 5);
+    QVERIFY(chosen->state().selected);
+    list.AddItem(chosenName.chopped(1) + u"4a"_s); // sorts just before it, at its row
+    QCOMPARE(node->indexOfChild(chosen), 6);
+    list.RemoveItem(5);
+    QCOMPARE(node->indexOfChild(chosen), 5);
+    QCOMPARE(chosen->text(QAccessible::Name), chosenName);
 }
 
 void TestControls::optionArray()
