@@ -68,8 +68,8 @@ QStringList Heard::take()
 bool Heard::namesEntry(int row) const
 {
     const QString entry = QStringLiteral(" %1").arg(row);
-    return recorded.contains(QLatin1String("Focus") + entry)
-           || recorded.contains(QLatin1String("DescriptionChanged") + entry);
+    return recorded.contains(QLatin1String("Focus") + entry) ||
+           recorded.contains(QLatin1String("DescriptionChanged") + entry);
 }
 
 } // namespace testing
