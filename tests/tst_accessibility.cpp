@@ -404,6 +404,19 @@ void TestAccessibility::menuItemsAreNamed()
         menu->addAction(item);
     });
     QVERIFY(!stillThere);
+    // An action an item does not offer does nothing: no menu opens, no command runs.
+    bool opened = true;
+    inWindow(u"frmMain"_s, [&opened](Form &form) {
+        QAction *title = form.menuBar()->actions().constFirst();
+        QAccessible::queryAccessibleInterface(title)->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+        opened = title->menu()->isVisible();
+        QAccessible::queryAccessibleInterface(form.findChild<QAction *>(u"mnuFileExit"_s))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::showMenuAction());
+    });
+    QVERIFY(!opened);
+    QCOMPARE(m_program->services.ends, 0);
 
     // A point in an open menu is found in it, through the title that holds it (a screen
     // reader's review by pointer).
