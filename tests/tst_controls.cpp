@@ -380,6 +380,9 @@ void TestControls::listKeysAndScreenReader()
     // Read before its row moved, the entry goes stale rather than name its new neighbour.
     QVERIFY(!second->isValid());
     list.AddItem(u"Abe"_s);
+    // The keyboard still stands on the entry it stood on.
+    QCOMPARE(node->child(30)->text(QAccessible::Name), u"Zoe"_s);
+    QVERIFY(node->child(30)->state().focused);
     list.setListIndex(2);
     QCOMPARE(node->childCount(), 31);
     QCOMPARE(node->child(0)->role(), QAccessible::ListItem);
