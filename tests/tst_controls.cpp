@@ -610,6 +610,8 @@ void TestControls::comboSelection_data()
         << u"Franklin"_s << u"Down"_s << -1 << u""_s << 1 << u"Midtown"_s;
     QTest::newRow("drag from one entry to another")
         << u"Franklin"_s << u"drag"_s << 2 << u""_s << 2 << u"West Highland"_s;
+    QTest::newRow("drag off the list's side selects nothing there")
+        << u"Franklin"_s << u"drag off the side"_s << 2 << u""_s << 0 << u"Franklin"_s;
     QTest::newRow("drag from a typed text")
         << u"Fr"_s << u"drag"_s << 1 << u""_s << 1 << u"Midtown"_s;
     QTest::newRow("Ctrl+click on the selected entry empties the field")
@@ -655,8 +657,10 @@ void TestControls::comboSelection()
     QVERIFY(table);
     const QRect targetRect = list->entryRect(row);
     // One pixel in from the top left corner: Qt Test clicks the centre for (0, 0).
-    const QPoint target =
-        gesture == u"click top" ? targetRect.topLeft() + QPoint(1, 0) : targetRect.center();
+    const QPoint target = gesture == u"click top" ? targetRect.topLeft() + QPoint(1, 0)
+                          : gesture == u"drag off the side"
+                              ? QPoint(list->viewport()->width(), targetRect.center().y())
+                              : targetRect.center();
     if (gesture == u"setText") {
         combo.setText(typed);
     } else if (gesture == u"setListIndex") {
@@ -703,7 +707,7 @@ void TestControls::comboSelection()
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
     } else if (gesture == u"Ctrl+click") {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, target);
-    } else if (gesture == u"drag") {
+    } else if (gesture.startsWith(u"drag")) {
         const QPoint from = list->entryRect(0).center();
         QTest::mousePress(list->viewport(), Qt::LeftButton, {}, from);
         QTest::mouseMove(list->viewport(), target);
