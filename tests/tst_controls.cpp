@@ -414,6 +414,16 @@ void TestControls::listKeysAndScreenReader()
     list.RemoveItem(5);
     QCOMPARE(node->indexOfChild(chosen), 5);
     QCOMPARE(chosen->text(QAccessible::Name), chosenName);
+
+    // Letters typed in quick succession search together: "bz" starts no name.
+    ListBox names(&parent, u"names"_s, QRect(0, 80, 120, 60), Sorting::Sorted);
+    for (const QString &name : {u"Bea"_s, u"Ann"_s, u"Zed"_s})
+        names.AddItem(name);
+    const int interval = QApplication::keyboardInputInterval();
+    QApplication::setKeyboardInputInterval(60000); // however slow the machine
+    QTest::keyClicks(&names, u"bz"_s);
+    QApplication::setKeyboardInputInterval(interval);
+    QCOMPARE(names.Text(), u"Bea"_s);
 }
 
 void TestControls::optionArray()
