@@ -179,6 +179,8 @@ void TestConversions::leadingNumber_data()
         << (u"1"_s + QString(400, u'0') + u"e-100"_s) << 1e300;
     QTest::newRow("many digits, tinier exponent")
         << (u"1"_s + QString(400, u'0') + u"e-800"_s) << 0.0;
+    QTest::newRow("thousands of digits, four-digit exponent")
+        << (u"1"_s + QString(8599, u'0') + u"e-9000"_s) << 0.0;
     QTest::newRow("small fraction, huge exponent")
         << (u"0."_s + QString(100, u'0') + u"1e500"_s) << infinity;
     QTest::newRow("exponent past any integer") << u"1e99999999999999999999"_s << infinity;
