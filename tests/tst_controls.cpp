@@ -417,6 +417,13 @@ void TestControls::listKeysAndScreenReader()
 
     // Letters typed in quick succession search together: "bz" starts no name.
     ListBox names(&parent, u"names"_s, QRect(0, 80, 120, 60), Sorting::Sorted);
+    // Empty, it has no entry to name when it takes the focus.
+    names.show();
+    heard->take();
+    names.setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY_WITH_TIMEOUT(names.hasFocus(), testing::WaitLimitMs);
+    QCoreApplication::processEvents();
+    QCOMPARE(heard->take(), QStringList());
     for (const QString &name : {u"Bea"_s, u"Ann"_s, u"Zed"_s})
         names.AddItem(name);
     const int interval = QApplication::keyboardInputInterval();
