@@ -406,16 +406,21 @@ void TestAccessibility::menuItemsAreNamed()
     QVERIFY(!stillThere);
     // An action an item does not offer does nothing: no menu opens, no command runs.
     bool opened = true;
-    inWindow(u"frmMain"_s, [&opened](Form &form) {
+    QList<int> indexes; // of the File menu in its title, in Exit, and of nothing in Exit
+    inWindow(u"frmMain"_s, [&opened, &indexes](Form &form) {
         QAction *title = form.menuBar()->actions().constFirst();
-        QAccessible::queryAccessibleInterface(title)->actionInterface()->doAction(
-            QAccessibleActionInterface::pressAction());
+        QAccessibleInterface *titleNode = QAccessible::queryAccessibleInterface(title);
+        QAccessibleInterface *exitNode =
+            QAccessible::queryAccessibleInterface(form.findChild<QAction *>(u"mnuFileExit"_s));
+        titleNode->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         opened = title->menu()->isVisible();
-        QAccessible::queryAccessibleInterface(form.findChild<QAction *>(u"mnuFileExit"_s))
-            ->actionInterface()
-            ->doAction(QAccessibleActionInterface::showMenuAction());
+        exitNode->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+        QAccessibleInterface *menuNode = QAccessible::queryAccessibleInterface(title->menu());
+        indexes << titleNode->indexOfChild(menuNode) << exitNode->indexOfChild(menuNode)
+                << exitNode->indexOfChild(nullptr);
     });
     QVERIFY(!opened);
+    QCOMPARE(indexes, QList<int>({0, -1, -1}));
     QCOMPARE(m_program->services.ends, 0);
 
     // A point in an open menu is found in it, through the title that holds it (a screen
