@@ -215,6 +215,7 @@ void TestControls::sortedInsertion()
 
     QWidget parent;
     ListBox list(&parent, u"list"_s, QRect(0, 0, 100, 100), Sorting::Sorted);
+    QCOMPARE(list.NewIndex(), -1); // nothing added yet
     for (const QString &name : added)
         list.AddItem(name);
     QCOMPARE(entries(list), expected);
@@ -707,6 +708,10 @@ void TestControls::comboSelection()
             field->editableTextInterface()->deleteText(row, end);
         } else if (gesture == u"reader text") {
             QCOMPARE(field->textInterface()->text(row, end), typed);
+            // A screen reader's pointer finds each character inside the field; past the end none.
+            const QRect shown(edit->mapToGlobal(QPoint(0, 0)), edit->size());
+            QVERIFY(shown.contains(field->textInterface()->characterRect(row)));
+            QVERIFY(field->textInterface()->characterRect(edit->text().size()).isEmpty());
         } else {
             // The user selects the last word; the reader asks where the selection lies.
             edit->setFocus();
