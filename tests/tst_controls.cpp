@@ -929,6 +929,11 @@ void TestControls::listRedrawsItsEntryWhenItTakesTheFocus()
     QVERIFY(paintedOf(list) != unfocused);
     // A repaint takes one pass of the event loop; a missing one would keep a full limit waiting.
     QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), 10000);
+    // So does an entry added or removed in sight.
+    list.AddItem(u"Cy"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), 10000);
+    list.RemoveItem(1);
+    QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), 10000);
 }
 
 // A caption disabled while shown turns grey at once.
