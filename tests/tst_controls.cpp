@@ -241,6 +241,7 @@ void TestControls::itemDataFollowsItsEntry()
         {u"Mia"_s, 1}, {u"Abe"_s, 2}, {u"Zed"_s, 3}, {u"Kim"_s, -7}, {u"Abe"_s, 2147483647}};
     for (const auto &[name, data] : people) {
         list.AddItem(name);
+        QCOMPARE(list.ItemData(list.NewIndex()), 0); // until set
         list.setItemData(list.NewIndex(), data);
     }
     list.RemoveItem(list.findExact(u"Mia"_s));
