@@ -3,7 +3,11 @@
 #include <QAccessibleInterface>
 #include <QMetaEnum>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
+#include <vector>
+
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -12,7 +16,8 @@ namespace testing {
 
 namespace {
 
-QStringList recorded;
+// Each event kept as its kind and the row it names.
+std::vector<std::pair<QAccessible::Event, int>> recorded;
 
 QPlatformAccessibility *platformAccessibility()
 {
@@ -35,11 +40,8 @@ std::optional<int> entryOf(QAccessibleEvent *event)
 
 void record(QAccessibleEvent *event)
 {
-    const std::optional<int> entry = entryOf(event);
-    if (!entry)
-        return;
-    const char *name = QMetaEnum::fromType<QAccessible::Event>().valueToKey(event->type());
-    recorded << QStringLiteral("%1 %2").arg(QLatin1String(name ? name : "?")).arg(*entry);
+    if (const std::optional<int> entry = entryOf(event))
+        recorded.emplace_back(event->type(), *entry);
 }
 
 } // namespace
@@ -62,14 +64,20 @@ Heard::~Heard()
 
 QStringList Heard::take()
 {
-    return std::exchange(recorded, {});
+    QStringList events;
+    for (const auto &[kind, row] : std::exchange(recorded, {})) {
+        const char *name = QMetaEnum::fromType<QAccessible::Event>().valueToKey(kind);
+        events << QStringLiteral("%1 %2").arg(QLatin1String(name ? name : "?")).arg(row);
+    }
+    return events;
 }
 
 bool Heard::namesEntry(int row) const
 {
-    const QString entry = QStringLiteral(" %1").arg(row);
-    return recorded.contains(QLatin1String("Focus") + entry) ||
-           recorded.contains(QLatin1String("DescriptionChanged") + entry);
+    return std::any_of(recorded.begin(), recorded.end(), [row](const auto &event) {
+        return event.second == row && (event.first == QAccessible::Focus ||
+                                       event.first == QAccessible::DescriptionChanged);
+    });
 }
 
 } // namespace testing
