@@ -471,6 +471,9 @@ void TestAccessibility::listsExposeTheirEntries_data()
     QTest::newRow("students, empty") << u"frmMain"_s << u"lstStudent"_s << QStringList() << -1
                                      << QString() << -1 << true << QStringList() << -1 << QString();
     row("students, one selected", 2, QString(), -1, true, 2);
+    QTest::newRow("students, the only one selected")
+        << u"frmMain"_s << u"lstStudent"_s << QStringList{u"Zoë"_s} << 0 << QString() << -1 << true
+        << QStringList{u"Zoë"_s} << 0 << QString();
     QTest::newRow("majors, none selected")
         << u"frmStudent"_s << u"lstMajor"_s << QStringList() << -1 << QString() << -1 << true
         << majors << -1 << QString();
@@ -550,8 +553,9 @@ void TestAccessibility::listsExposeTheirEntries()
     bool answer = true;
     bool selectedInSight = false;
     QStringList readerSelection;
-    QStringList tableSelection; // cell and row counts, selected rows, selected cells' names
-    QStringList places;         // "position/size" of each entry, then "list/size"
+    // Cell and row counts, selected rows, selected cells' names, column and selected column counts.
+    QStringList tableSelection;
+    QStringList places; // "position/size" of each entry, then "list/size"
     inWindow(window, [&](Form &form) {
         auto *list = form.findChild<ListBox *>(control);
         if (!list)
@@ -614,6 +618,8 @@ void TestAccessibility::listsExposeTheirEntries()
                                            .arg(place->columnExtent())
                                      : u"no cell"_s);
         }
+        tableSelection << QString::number(table->columnCount())
+                       << QString::number(table->selectedColumnCount());
         if (QAccessibleInterface *entry = reader->child(listIndex))
             selectedInSight = !entry->state().offscreen;
         // The entry a screen reader is told has the focus. (Offscreen no accessibility events
@@ -661,6 +667,8 @@ void TestAccessibility::listsExposeTheirEntries()
     if (selected >= 0)
         tableSelected = {u"1"_s, u"1"_s, QString::number(selected), entries.value(selected),
                          u"%1,0 1x1"_s.arg(selected)};
+    // One column, selected as a whole only when its one entry is.
+    tableSelected << u"1"_s << (entries.size() == 1 && selected == 0 ? u"1"_s : u"0"_s);
     QCOMPARE(tableSelection, tableSelected);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     // Read back before the Down of those rows.
