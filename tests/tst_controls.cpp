@@ -378,14 +378,18 @@ void TestControls::listKeysAndScreenReader()
     QCOMPARE(node->child(0)->text(QAccessible::Name), u"Entry 00"_s);
     QAccessibleInterface *second = node->child(1);
     QCOMPARE(second->text(QAccessible::Name), u"Entry 01"_s);
+    const QAccessible::Id secondId = QAccessible::uniqueId(second);
     list.RemoveItem(0);
     // Read before its row moved, the entry goes stale rather than name its new neighbour.
     QVERIFY(!second->isValid());
     list.AddItem(u"Abe"_s);
     // The keyboard still stands on the entry it stood on.
     QCOMPARE(node->child(30)->text(QAccessible::Name), u"Zoe"_s);
+    QVERIFY(!QAccessible::accessibleInterface(secondId)); // the stale entry is let go
+
     QVERIFY(node->child(30)->state().focused);
     list.setListIndex(2);
+    QVERIFY(shown()); // selected from code, it is brought into sight
     QCOMPARE(node->childCount(), 31);
     QCOMPARE(node->child(0)->role(), QAccessible::ListItem);
     QCOMPARE(node->child(0)->indexOfChild(node), -1); // an entry holds nothing
@@ -628,6 +632,8 @@ void TestControls::comboSelection_data()
         << u"Franklin East"_s << u"click"_s << 2 << u""_s << 2 << u"West Highland"_s;
     QTest::newRow("click on the top edge of the first entry")
         << u""_s << u"click top"_s << 0 << u""_s << 0 << u"Franklin"_s;
+    QTest::newRow("click on the left edge of an entry")
+        << u""_s << u"click left edge"_s << 1 << u""_s << 1 << u"Midtown"_s;
     // A second "Midtown" is added first; it stands after the first one.
     QTest::newRow("click on the second of two equal entries keeps it")
         << u"Franklin"_s << u"click equal"_s << 2 << u""_s << 2 << u"Midtown"_s;
@@ -682,7 +688,8 @@ void TestControls::comboSelection()
     QVERIFY(table);
     const QRect targetRect = list->entryRect(row);
     // One pixel in from the top left corner: Qt Test clicks the centre for (0, 0).
-    const QPoint target = gesture == u"click top" ? targetRect.topLeft() + QPoint(1, 0)
+    const QPoint target = gesture == u"click top"         ? targetRect.topLeft() + QPoint(1, 0)
+                          : gesture == u"click left edge" ? QPoint(0, targetRect.center().y())
                           : gesture == u"drag off the side"
                               ? QPoint(list->viewport()->width(), targetRect.center().y())
                               : targetRect.center();
@@ -729,7 +736,7 @@ void TestControls::comboSelection()
             QCOMPARE(QList<int>({from, to, field->textInterface()->selectionCount()}),
                      QList<int>({row, end, 1}));
         }
-    } else if (gesture == u"click" || gesture == u"click top") {
+    } else if (gesture == u"click" || gesture == u"click top" || gesture == u"click left edge") {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
     } else if (gesture == u"click equal") {
         combo.AddItem(u"Midtown"_s);
@@ -774,6 +781,16 @@ void TestControls::comboSelection()
              text.split(u' ').first());
     QCOMPARE(reading->textAtOffset(count, QAccessible::WordBoundary, &from, &to),
              text.split(u' ').last());
+    // Character by character, as a screen reader steps through it: nothing past either end.
+    QCOMPARE(reading->textBeforeOffset(0, QAccessible::CharBoundary, &from, &to), QString());
+    if (count >= 2) {
+        QCOMPARE(reading->textBeforeOffset(1, QAccessible::CharBoundary, &from, &to), text.left(1));
+        QCOMPARE(reading->textAfterOffset(0, QAccessible::CharBoundary, &from, &to),
+                 text.mid(1, 1));
+        QCOMPARE(reading->textAfterOffset(count - 1, QAccessible::CharBoundary, &from, &to),
+                 QString());
+        QCOMPARE(QList<int>({from, to}), QList<int>({-1, -1}));
+    }
 }
 
 void TestControls::checkBoxValues()
