@@ -168,6 +168,7 @@ private Q_SLOTS:
     void defaultButton_data();
     void defaultButton();
     void escapeDoesNothing();
+    void windowKeepsItsNameMinimized();
     void accessKeys_data();
     void accessKeys();
     void labelAccessKeyFocusesPartner();
@@ -895,6 +896,16 @@ void TestControls::escapeDoesNothing()
     form.Unload();
 }
 
+// A screen reader's window list names a minimized window by its caption too.
+void TestControls::windowKeepsItsNameMinimized()
+{
+    ProbeForm form;
+    form.showMinimized();
+    QTRY_VERIFY_WITH_TIMEOUT(form.isMinimized(), testing::WaitLimitMs);
+    QCOMPARE(QAccessible::queryAccessibleInterface(&form)->text(QAccessible::Name), u"Probe"_s);
+    form.Unload();
+}
+
 void TestControls::labelAccessKeyFocusesPartner()
 {
     ProbeForm form;
@@ -940,6 +951,8 @@ void TestControls::listRedrawsItsEntryWhenItTakesTheFocus()
     ListBox list(&window, u"lst"_s, QRect(0, 40, 150, 120), Sorting::Unsorted);
     list.AddItem(u"Ann"_s);
     list.AddItem(u"Bo"_s);
+    OptionArray options(u"opt"_s);
+    options.add(&window, u"After"_s, QRect(0, 170, 100, 20));
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window, testing::WaitLimitMs));
@@ -957,6 +970,12 @@ void TestControls::listRedrawsItsEntryWhenItTakesTheFocus()
     QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), 10000);
     list.RemoveItem(1);
     QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), 10000);
+    // An option taking the focus shows its focus mark at once too.
+    const QImage option = paintedOf(options[0]);
+    QTest::keyClick(&list, Qt::Key_Tab);
+    QTRY_VERIFY_WITH_TIMEOUT(options[0].hasFocus(), testing::WaitLimitMs);
+    QVERIFY(paintedOf(options[0]) != option);
+    QTRY_COMPARE_WITH_TIMEOUT(shownOf(options[0]), paintedOf(options[0]), 10000);
 }
 
 // A caption disabled while shown turns grey at once.

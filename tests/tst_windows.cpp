@@ -808,22 +808,30 @@ void TestWindows::layoutMatchesTheDesign()
                       });
     // Tab order from the name box runs through the grade level, one stop (the first option
     // when none is on), to the buttons.
-    whileStudentShown(
-        [this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
-        [](frmStudent &w) {
-            QStringList order;
-            QWidget *widget = w.txtName;
-            for (int i = 0; i < 8; ++i) {
-                order << widget->objectName();
-                widget = widget->nextInFocusChain();
-                while (!(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy())
-                    widget = widget->nextInFocusChain();
-            }
-            QCOMPARE(order, (QStringList{u"txtName"_s, u"optLevel_0"_s, u"txtUnits"_s,
-                                         u"lstMajor"_s, u"chkDeans"_s, u"cboSchool_edit"_s,
-                                         u"cmdAction"_s, u"cmdCancel"_s}));
-            QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
-        });
+    whileStudentShown([this] { QTest::mouseClick(main().cmdAdd, Qt::LeftButton); },
+                      [](frmStudent &w) {
+                          const auto order = [&w] {
+                              QStringList names;
+                              QWidget *widget = w.txtName;
+                              for (int i = 0; i < 8; ++i) {
+                                  names << widget->objectName();
+                                  widget = widget->nextInFocusChain();
+                                  while (!(widget->focusPolicy() & Qt::TabFocus) ||
+                                         widget->focusProxy())
+                                      widget = widget->nextInFocusChain();
+                              }
+                              return names;
+                          };
+                          QStringList expected{u"txtName"_s,   u"optLevel_0"_s, u"txtUnits"_s,
+                                               u"lstMajor"_s,  u"chkDeans"_s,   u"cboSchool_edit"_s,
+                                               u"cmdAction"_s, u"cmdCancel"_s};
+                          QCOMPARE(order(), expected);
+                          // With a level on, that option is the stop, in the same place.
+                          w.optLevel[3].setValue(true);
+                          expected[1] = u"optLevel_3"_s;
+                          QCOMPARE(order(), expected);
+                          QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+                      });
 }
 
 SI_TEST_MAIN(TestWindows)
