@@ -346,6 +346,11 @@ void TestAccessibility::controlsHaveTheirNames()
             bound = testing::boundKeys(reader);
             for (const auto &[other, relation] : reader->relations(QAccessible::Labelled))
                 labelled << (other->object() ? other->object()->objectName() : u"?"_s);
+            // Asked for another kind of relation, none of these.
+            for (const auto &[other, relation] : reader->relations(QAccessible::Controller)) {
+                if (relation != QAccessible::Controller)
+                    labelled << u"(answered for another kind)"_s;
+            }
         }
     });
     QVERIFY2(found, "not reachable from the window");

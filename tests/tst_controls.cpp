@@ -403,6 +403,7 @@ void TestControls::listKeysAndScreenReader()
     // A list without the focus changes its selection without moving a screen reader there.
     parent.setFocus();
     QTRY_VERIFY_WITH_TIMEOUT(!list.hasFocus(), testing::WaitLimitMs);
+    QVERIFY(!node->child(2)->state().focused); // still the keyboard's entry, no longer focused
     heard.emplace();
     list.setListIndex(5);
     QCOMPARE(heard->take(), QStringList({u"SelectionAdd 5"_s, u"SelectionRemove 2"_s}));
