@@ -436,6 +436,7 @@ void TestAccessibility::menuItemsAreNamed()
     // A point in an open menu is found in it, through the title that holds it (a screen
     // reader's review by pointer).
     QString found;
+    QList<QRect> exitRects; // as a screen reader is told, as drawn
     inWindow(u"frmMain"_s, [&](Form &form) {
         QAction *title = form.menuBar()->actions().constFirst();
         QMenu *menu = title->menu();
@@ -450,9 +451,15 @@ void TestAccessibility::menuItemsAreNamed()
         // What was found instead is compared below, once the menu is closed.
         [[maybe_unused]] const bool inTime =
             QTest::qWaitFor(foundAtItsCentre, testing::WaitLimitMs);
+        // An item lies where the menu draws it.
+        auto *exit = form.findChild<QAction *>(u"mnuFileExit"_s);
+        const QRect drawn = menu->actionGeometry(exit);
+        exitRects << QAccessible::queryAccessibleInterface(exit)->rect()
+                  << QRect(menu->mapToGlobal(drawn.topLeft()), drawn.size());
         menu->hide();
     });
     QCOMPARE(found, u"mnuFile"_s);
+    QCOMPARE(exitRects.value(0), exitRects.value(1));
 }
 
 void TestAccessibility::listsExposeTheirEntries_data()

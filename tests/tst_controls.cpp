@@ -769,6 +769,9 @@ void TestControls::comboSelection()
     }
     QCOMPARE(combo.ListIndex(), listIndex);
     QCOMPARE(combo.Text(), text);
+    // Only the user's own selection is counted.
+    QCOMPARE(QAccessible::queryAccessibleInterface(edit)->textInterface()->selectionCount(),
+             gesture == u"reader selection" ? 1 : 0);
     // A screen reader reads the field whole: by its attribute run, its line, its words.
     QAccessibleTextInterface *reading =
         QAccessible::queryAccessibleInterface(edit)->textInterface();
