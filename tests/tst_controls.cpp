@@ -816,6 +816,12 @@ void TestControls::checkBoxValues()
     QCOMPARE(box.Value(), 0);
     QTest::mouseClick(&box, Qt::LeftButton);
     QCOMPARE(box.Value(), 1);
+    // Its access key ticks it off once, at once: no second, delayed press follows.
+    parent.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&parent, testing::WaitLimitMs));
+    QTest::keyClick(&parent, Qt::Key_D, Qt::AltModifier);
+    QCOMPARE(box.Value(), 0);
+    QVERIFY(!box.isDown());
     QCOMPARE(kindOf([&] { box.setValue(3); }), ErrorKind::InvalidArgument);
 }
 

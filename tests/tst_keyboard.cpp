@@ -666,6 +666,13 @@ void TestKeyboard::replayedAltAfterAnAccessKeyKeepsTheFocus()
         });
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
     QCOMPARE(seen, (QStringList{u"optLevel_0"_s, u"optLevel_0"_s, u"mnuPrint"_s}));
+    // Alt tapped alone still takes the keyboard to the menu bar, and leaves it there.
+    press(Qt::Key_Alt, Qt::AltModifier);
+    waitFor(u"the menu bar focused"_s,
+            [] { return qobject_cast<QMenuBar *>(QApplication::focusWidget()) != nullptr; });
+    QCoreApplication::processEvents(); // where a queued move away would run
+    QVERIFY(qobject_cast<QMenuBar *>(QApplication::focusWidget()));
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
 }
 
 SI_TEST_MAIN(TestKeyboard)
