@@ -387,7 +387,6 @@ void TestControls::listKeysAndScreenReader()
     // The keyboard still stands on the entry it stood on.
     QCOMPARE(node->child(30)->text(QAccessible::Name), u"Zoe"_s);
     QVERIFY(!QAccessible::accessibleInterface(secondId)); // the stale entry is let go
-
     QVERIFY(node->child(30)->state().focused);
     list.setListIndex(2);
     QVERIFY(shown()); // selected from code, it is brought into sight
