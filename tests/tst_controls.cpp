@@ -291,7 +291,8 @@ void TestControls::selectionRules()
     list.setText(u"b"_s);
     QCOMPARE(list.ListIndex(), 1);
     QCOMPARE(list.Text(), u"b"_s);
-    list.setText(u"B"_s); // exact text only
+    QCOMPARE(list.ItemData(1), 0); // until the program gives it data
+    list.setText(u"B"_s);          // exact text only
     QCOMPARE(list.ListIndex(), -1);
     list.setListIndex(2);
     list.AddItem(u"0"_s); // the selection stays on its entry
@@ -303,7 +304,14 @@ void TestControls::selectionRules()
     list.setFocus();
     QCOMPARE(list.ListIndex(), -1);
     // Three entries fit: nothing to scroll.
-    QCOMPARE(list.verticalScrollBar()->maximum(), 0);
+    QScrollBar *bar = list.verticalScrollBar();
+    QCOMPARE(bar->maximum(), 0);
+    // Past what fits, the scroll bar's arrow moves one entry at a time.
+    for (int i = 0; i < 10; ++i)
+        list.AddItem(u"z%1"_s.arg(i));
+    QVERIFY(bar->maximum() > 1);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(bar->value(), 1);
 }
 
 void TestControls::badPositionsFail()
@@ -646,6 +654,9 @@ void TestControls::comboSelection_data()
         << u"Franklin"_s << u"drag off the side"_s << 2 << u""_s << 0 << u"Franklin"_s;
     QTest::newRow("drag from a typed text")
         << u"Fr"_s << u"drag"_s << 1 << u""_s << 1 << u"Midtown"_s;
+    // The list is left with Franklin alone; the press is on the empty space under it.
+    QTest::newRow("drag past the bottom of a list of one selects its entry")
+        << u""_s << u"drag below one"_s << 0 << u""_s << 0 << u"Franklin"_s;
     QTest::newRow("Ctrl+click on the selected entry empties the field")
         << u"Midtown"_s << u"Ctrl+click"_s << 1 << u""_s << -1 << u""_s;
     QTest::newRow("Ctrl+click on another entry selects it")
@@ -734,8 +745,13 @@ void TestControls::comboSelection()
             int from = -1;
             int to = -1;
             field->textInterface()->selection(0, &from, &to);
-            QCOMPARE(QList<int>({from, to, field->textInterface()->selectionCount()}),
-                     QList<int>({row, end, 1}));
+            // A field has one selection; asked for a second, it answers an empty one.
+            int secondFrom = -1;
+            int secondTo = -1;
+            field->textInterface()->selection(1, &secondFrom, &secondTo);
+            QCOMPARE(QList<int>({from, to, field->textInterface()->selectionCount(), secondFrom,
+                                 secondTo}),
+                     QList<int>({row, end, 1, 0, 0}));
         }
     } else if (gesture == u"click" || gesture == u"click top" || gesture == u"click left edge") {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
@@ -744,6 +760,14 @@ void TestControls::comboSelection()
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
     } else if (gesture == u"Ctrl+click") {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, target);
+    } else if (gesture == u"drag below one") {
+        list->RemoveItem(2);
+        list->RemoveItem(1);
+        const QPoint under(target.x(), list->viewport()->height() - 1);
+        QCOMPARE(list->entryAt(under), -1);
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, under);
+        QTest::mouseMove(list->viewport(), under + QPoint(0, 20));
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, under + QPoint(0, 20));
     } else if (gesture.startsWith(u"drag")) {
         const QPoint from = list->entryRect(0).center();
         QTest::mousePress(list->viewport(), Qt::LeftButton, {}, from);
@@ -779,6 +803,7 @@ void TestControls::comboSelection()
     int from = -1;
     int to = -1;
     reading->attributes(0, &from, &to);
+    QCOMPARE(QList<int>({from, to}), QList<int>({0, count}));
     QCOMPARE(reading->text(from, to), text);
     QCOMPARE(reading->textAtOffset(count, QAccessible::LineBoundary, &from, &to), text);
     QCOMPARE(reading->textAtOffset(0, QAccessible::WordBoundary, &from, &to),
@@ -787,6 +812,7 @@ void TestControls::comboSelection()
              text.split(u' ').last());
     // Character by character, as a screen reader steps through it: nothing past either end.
     QCOMPARE(reading->textBeforeOffset(0, QAccessible::CharBoundary, &from, &to), QString());
+    QCOMPARE(QList<int>({from, to}), QList<int>({-1, -1}));
     if (count >= 2) {
         QCOMPARE(reading->textBeforeOffset(1, QAccessible::CharBoundary, &from, &to), text.left(1));
         QCOMPARE(reading->textAfterOffset(0, QAccessible::CharBoundary, &from, &to),
@@ -978,6 +1004,10 @@ void TestControls::listRedrawsItsEntryWhenItTakesTheFocus()
     list.AddItem(u"Cy"_s);
     QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), 10000);
     list.RemoveItem(1);
+    QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), 10000);
+    // And an entry whose selection Ctrl+Space takes back.
+    QTest::keyClick(&list, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(list.ListIndex(), -1);
     QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), 10000);
     // An option taking the focus shows its focus mark at once too.
     const QImage option = paintedOf(options[0]);
