@@ -1271,6 +1271,12 @@ void TestControls::longCaptionWrapsInsideButton()
              qPrintable(u"text rows %1 to %2, one line is %3 high"_s.arg(top).arg(bottom).arg(
                  lineHeight)));
     QVERIFY(!touchesEdge);
+
+    // A caption of one line stands where Qt's own button puts it.
+    CommandButton exit(&parent, u"cmdExit"_s, u"E&xit"_s, twipsRect(0, 600, 1215, 495));
+    QPushButton plain(u"E&xit"_s, &parent);
+    plain.setGeometry(exit.geometry());
+    QCOMPARE(exit.grab().toImage(), plain.grab().toImage());
 }
 
 SI_TEST_MAIN(TestControls)
