@@ -1273,10 +1273,10 @@ void TestControls::longCaptionWrapsInsideButton()
     QVERIFY(!touchesEdge);
 
     // A caption of one line stands where Qt's own button puts it.
-    CommandButton exit(&parent, u"cmdExit"_s, u"E&xit"_s, twipsRect(0, 600, 1215, 495));
+    CommandButton oneLine(&parent, u"cmdExit"_s, u"E&xit"_s, twipsRect(0, 600, 1215, 495));
     QPushButton plain(u"E&xit"_s, &parent);
-    plain.setGeometry(exit.geometry());
-    QCOMPARE(exit.grab().toImage(), plain.grab().toImage());
+    plain.setGeometry(oneLine.geometry());
+    QCOMPARE(oneLine.grab().toImage(), plain.grab().toImage());
 }
 
 SI_TEST_MAIN(TestControls)
