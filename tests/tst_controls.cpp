@@ -610,6 +610,9 @@ void TestControls::comboSelection_data()
         << u""_s << u"setText"_s << -1 << u"Midtown"_s << 1 << u"Midtown"_s;
     QTest::newRow("code: other case selects none")
         << u"Midtown"_s << u"setText"_s << -1 << u"midtown"_s << -1 << u"midtown"_s;
+    QTest::newRow("code: the same text again selects the entry added for it")
+        << u"Midtown High"_s << u"add, setText"_s << -1 << u"Midtown High"_s << 2
+        << u"Midtown High"_s;
     QTest::newRow("code: -1 empties a typed text")
         << u"midtown"_s << u"setListIndex"_s << -1 << u""_s << -1 << u""_s;
     QTest::newRow("code: an entry shows its text")
@@ -707,6 +710,9 @@ void TestControls::comboSelection()
                               : targetRect.center();
     if (gesture == u"setText") {
         combo.setText(typed);
+    } else if (gesture == u"add, setText") {
+        combo.AddItem(typed);
+        combo.setText(typed);
     } else if (gesture == u"setListIndex") {
         combo.setListIndex(row);
     } else if (gesture == u"type") {
@@ -765,9 +771,10 @@ void TestControls::comboSelection()
         list->RemoveItem(1);
         const QPoint under(target.x(), list->viewport()->height() - 1);
         QCOMPARE(list->entryAt(under), -1);
+        const QPoint past = under + QPoint(0, 20);
         QTest::mousePress(list->viewport(), Qt::LeftButton, {}, under);
-        QTest::mouseMove(list->viewport(), under + QPoint(0, 20));
-        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, under + QPoint(0, 20));
+        QTest::mouseMove(list->viewport(), past);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, past);
     } else if (gesture.startsWith(u"drag")) {
         const QPoint from = list->entryRect(0).center();
         QTest::mousePress(list->viewport(), Qt::LeftButton, {}, from);
