@@ -246,6 +246,7 @@ void TestControls::itemDataFollowsItsEntry()
         list.setItemData(list.NewIndex(), data);
     }
     list.RemoveItem(list.findExact(u"Mia"_s));
+    QCOMPARE(list.NewIndex(), -1); // a remove adds nothing
     QMap<std::int32_t, QString> byData;
     for (int i = 0; i < list.ListCount(); ++i)
         byData.insert(list.ItemData(i), list.List(i));
@@ -312,6 +313,12 @@ void TestControls::selectionRules()
     QVERIFY(bar->maximum() > 1);
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     QCOMPARE(bar->value(), 1);
+    // A larger font fits fewer entries: the scroll bar reaches further at once.
+    const int fitting = bar->maximum();
+    QFont larger = list.font();
+    larger.setPixelSize(3 * list.fontMetrics().height());
+    list.setFont(larger);
+    QVERIFY(bar->maximum() > fitting);
 }
 
 void TestControls::badPositionsFail()
@@ -771,7 +778,7 @@ void TestControls::comboSelection()
         list->RemoveItem(1);
         const QPoint under(target.x(), list->viewport()->height() - 1);
         QCOMPARE(list->entryAt(under), -1);
-        const QPoint past = under + QPoint(0, 20);
+        const QPoint past = under + QPoint(0, 1); // the first pixel below the list
         QTest::mousePress(list->viewport(), Qt::LeftButton, {}, under);
         QTest::mouseMove(list->viewport(), past);
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, past);
