@@ -251,6 +251,9 @@ void TestPrinter::positions_data()
         << PrintStatement{T(u"000000"_s), column(7), X} << 6.0 << 0;
     QTest::newRow("column behind the position")
         << PrintStatement{T(Zeros), column(3), X} << 2.0 << 1;
+    // A Letter page holds 100 columns: column 99 is in the last zone that starts on it.
+    QTest::newRow("next zone from the last zone starts a line")
+        << PrintStatement{column(99), NextZone, X} << 0.0 << 1;
     QTest::newRow("label then zone")
         << PrintStatement{column(7), T(u"Name:"_s), NextZone, X} << 14.0 << 0;
     QTest::newRow("empty lines") << PrintStatement{EndOfLine, EndOfLine, X} << 0.0 << 2;
