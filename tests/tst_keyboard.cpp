@@ -667,11 +667,19 @@ void TestKeyboard::replayedAltAfterAnAccessKeyKeepsTheFocus()
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
     QCOMPARE(seen, (QStringList{u"optLevel_0"_s, u"optLevel_0"_s, u"mnuPrint"_s}));
     // Alt tapped alone still takes the keyboard to the menu bar, and leaves it there.
+    press(Qt::Key_Tab);
+    waitFor(u"the focus on Remove"_s, [this] { return focusName() == u"cmdRemove"; });
     press(Qt::Key_Alt, Qt::AltModifier);
     waitFor(u"the menu bar focused"_s,
             [] { return qobject_cast<QMenuBar *>(QApplication::focusWidget()) != nullptr; });
     QCoreApplication::processEvents(); // where a queued move away would run
     QVERIFY(qobject_cast<QMenuBar *>(QApplication::focusWidget()));
+    QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
+    // An access key from there: the student window gives the focus back to where it was
+    // before Alt.
+    whileStudentShown([this] { press(Qt::Key_A, Qt::AltModifier); },
+                      [this](frmStudent &) { press(Qt::Key_C, Qt::AltModifier); });
+    waitFor(u"the focus back on Remove"_s, [this] { return focusName() == u"cmdRemove"; });
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
 }
 
