@@ -666,7 +666,7 @@ void TestKeyboard::replayedAltAfterAnAccessKeyKeepsTheFocus()
         });
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
     QCOMPARE(seen, (QStringList{u"optLevel_0"_s, u"optLevel_0"_s, u"mnuPrint"_s}));
-    // Alt tapped alone still takes the keyboard to the menu bar, and leaves it there.
+    // From Remove, Alt tapped alone still takes the keyboard to the menu bar, and leaves it there.
     press(Qt::Key_Tab);
     waitFor(u"the focus on Remove"_s, [this] { return focusName() == u"cmdRemove"; });
     press(Qt::Key_Alt, Qt::AltModifier);
