@@ -667,8 +667,9 @@ void TestKeyboard::replayedAltAfterAnAccessKeyKeepsTheFocus()
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
     QCOMPARE(seen, (QStringList{u"optLevel_0"_s, u"optLevel_0"_s, u"mnuPrint"_s}));
     // From Remove, Alt tapped alone still takes the keyboard to the menu bar, and leaves it there.
+    const auto onRemove = [this] { return focusName() == u"cmdRemove"; };
     press(Qt::Key_Tab);
-    waitFor(u"the focus on Remove"_s, [this] { return focusName() == u"cmdRemove"; });
+    waitFor(u"the focus on Remove"_s, onRemove);
     press(Qt::Key_Alt, Qt::AltModifier);
     waitFor(u"the menu bar focused"_s,
             [] { return qobject_cast<QMenuBar *>(QApplication::focusWidget()) != nullptr; });
@@ -679,7 +680,7 @@ void TestKeyboard::replayedAltAfterAnAccessKeyKeepsTheFocus()
     // before Alt.
     whileStudentShown([this] { press(Qt::Key_A, Qt::AltModifier); },
                       [this](frmStudent &) { press(Qt::Key_C, Qt::AltModifier); });
-    waitFor(u"the focus back on Remove"_s, [this] { return focusName() == u"cmdRemove"; });
+    waitFor(u"the focus back on Remove"_s, onRemove);
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(u"; "_s)));
 }
 
