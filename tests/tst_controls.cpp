@@ -459,6 +459,18 @@ void TestControls::listKeysAndScreenReader()
     QCOMPARE(names.Text(), u"Amy"_s);
     QTest::keyClicks(&names, u"nz"_s); // "an", then "anz", which starts no name
     QCOMPARE(names.Text(), u"Ann"_s);
+    // A new search starts after the current entry; the same letter again moves on, round to
+    // the first name it starts.
+    ListBox letters(&parent, u"letters"_s, QRect(130, 0, 60, 60), Sorting::Sorted);
+    for (const QString &name : {u"Amy"_s, u"Bea"_s, u"Ann"_s})
+        letters.AddItem(name);
+    letters.setListIndex(0);
+    QStringList visited;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(&letters, Qt::Key_A);
+        visited.append(letters.Text());
+    }
+    QCOMPARE(visited, QStringList({u"Ann"_s, u"Amy"_s, u"Ann"_s}));
 }
 
 void TestControls::optionArray()

@@ -103,14 +103,18 @@ void ListBox::keyboardSearch(const QString &text)
     } else {
         m_search += text;
     }
-    if (m_search.size() > 1 && m_search.count(m_search.back()) == m_search.size())
+    // One letter typed again and again looks for that letter alone.
+    const bool sameLetter =
+        m_search.size() > 1 && m_search.count(m_search.back()) == m_search.size();
+    if (sameLetter)
         skipCurrent = true;
+    const QString wanted = sameLetter ? m_search.left(1) : m_search;
     int start = std::max(0, m_current);
     if (skipCurrent)
         start = (start + 1) % count;
     for (int i = 0; i < count; ++i) {
         const int row = (start + i) % count;
-        if (m_entries->at(row).text.startsWith(m_search, Qt::CaseInsensitive)) {
+        if (m_entries->at(row).text.startsWith(wanted, Qt::CaseInsensitive)) {
             moveTo(row);
             return;
         }
