@@ -368,6 +368,8 @@ void TestControls::listKeysAndScreenReader()
     QTest::keyClick(&list, Qt::Key_End);
     QCOMPARE(list.Text(), u"Zoe"_s);
     QVERIFY(shown());
+    QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"Zoe"_s);
     QCOMPARE(heard->take(),
              QStringList({u"Focus 30"_s, u"SelectionAdd 30"_s, u"SelectionRemove 0"_s}));
     // Without a screen reader the entries below go stale when a row moves (read on).
@@ -449,6 +451,8 @@ void TestControls::listKeysAndScreenReader()
     // The announcement would be queued for the next pass: one pass shows it was never sent.
     QCoreApplication::processEvents();
     QCOMPARE(heard->take(), QStringList());
+    QTest::keyClick(&names, Qt::Key_C, Qt::ControlModifier); // nothing to copy
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"Zoe"_s);
     for (const QString &name : {u"Bea"_s, u"Ann"_s, u"Zed"_s, u"Amy"_s})
         names.AddItem(name);
     const auto restore = qScopeGuard([interval = QApplication::keyboardInputInterval()] {
@@ -659,6 +663,9 @@ void TestControls::comboSelection_data()
     QTest::newRow("screen reader reads the selected last word")
         << u"West Highland"_s << u"reader selection"_s << 5 << u"Highland"_s << 2
         << u"West Highland"_s;
+    QTest::newRow("screen reader selects a word, lets it go and moves the caret")
+        << u"West Highland"_s << u"reader moves the selection"_s << 5 << u"Highland"_s << 2
+        << u"West Highland"_s;
     QTest::newRow("click selects and shows")
         << u"Franklin East"_s << u"click"_s << 2 << u""_s << 2 << u"West Highland"_s;
     QTest::newRow("click on the top edge of the first entry")
@@ -778,6 +785,32 @@ void TestControls::comboSelection()
                                  secondTo}),
                      QList<int>({row, end, 1, 0, 0}));
         }
+    } else if (gesture == u"reader moves the selection") {
+        QAccessibleTextInterface *field =
+            QAccessible::queryAccessibleInterface(edit)->textInterface();
+        const int end = row + int(typed.size());
+        const auto selected = [field] {
+            int from = -2;
+            int to = -2;
+            field->selection(0, &from, &to);
+            return QList<int>({from, to, field->selectionCount()});
+        };
+        field->addSelection(row, end);
+        QCOMPARE(selected(), QList<int>({row, end, 1}));
+        // A field has one selection: a second is neither removed nor set.
+        field->removeSelection(1);
+        field->setSelection(1, 0, 1);
+        QCOMPARE(selected(), QList<int>({row, end, 1}));
+        field->setSelection(0, 1, row);
+        QCOMPARE(selected(), QList<int>({1, row, 1}));
+        field->removeSelection(0);
+        QCOMPARE(selected(), QList<int>({-1, -1, 0}));
+        field->setCursorPosition(end);
+        QCOMPARE(edit->cursorPosition(), end);
+        field->scrollToSubstring(row, end);
+        QCOMPARE(edit->cursorPosition(), row);
+        // The reader's pointer on a character finds that character's offset.
+        QCOMPARE(field->offsetAtPoint(field->characterRect(end - 1).center()), end - 1);
     } else if (gesture == u"click" || gesture == u"click top" || gesture == u"click left edge") {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target);
     } else if (gesture == u"click equal") {
