@@ -438,6 +438,7 @@ void TestAccessibility::menuItemsAreNamed()
     QString found;
     QRect exitTold;
     QRect exitDrawn;
+    bool closedByReader = false;
     inWindow(u"frmMain"_s, [&](Form &form) {
         QAction *title = form.menuBar()->actions().constFirst();
         QMenu *menu = title->menu();
@@ -457,10 +458,15 @@ void TestAccessibility::menuItemsAreNamed()
         const QRect drawn = menu->actionGeometry(exit);
         exitTold = QAccessible::queryAccessibleInterface(exit)->rect();
         exitDrawn = QRect(menu->mapToGlobal(drawn.topLeft()), drawn.size());
+        // The title's show-menu action closes the menu it opened.
+        QAccessible::queryAccessibleInterface(title)->actionInterface()->doAction(
+            QAccessibleActionInterface::showMenuAction());
+        closedByReader = !menu->isVisible();
         menu->hide();
     });
     QCOMPARE(found, u"mnuFile"_s);
     QCOMPARE(exitTold, exitDrawn);
+    QVERIFY(closedByReader);
 }
 
 void TestAccessibility::listsExposeTheirEntries_data()
