@@ -643,11 +643,20 @@ void TestAccessibility::listsExposeTheirEntries()
                                      : u"no cell"_s);
         }
         tableSelection << QString::number(table->columnCount())
-                       << QString::number(table->selectedColumnCount());
-        // A cell is found by its row in the one column there is.
+                       << QString::number(table->selectedColumnCount())
+                       << QString::number(table->selectedColumns().value(0, -1))
+                       << QString::number(table->rowCount())
+                       << (table->selectColumn(0) || table->unselectColumn(0) ? u"taken"_s
+                                                                              : u"refused"_s);
+        // A cell is found by its row in the one column there is, and by a screen reader's
+        // pointer on it; off the list there is none.
         if (listIndex >= 0) {
             QVERIFY(table->cellAt(listIndex, 0) == reader->child(listIndex));
             QVERIFY(!table->cellAt(listIndex, 1));
+            const QPoint centre = reader->child(listIndex)->rect().center();
+            QVERIFY(reader->childAt(centre.x(), centre.y()) == reader->child(listIndex));
+            const QPoint off = list->viewport()->mapToGlobal(QPoint(-1, 0));
+            QVERIFY(!reader->childAt(off.x(), off.y()));
         }
         if (QAccessibleInterface *entry = reader->child(listIndex))
             selectedInSight = !entry->state().offscreen;
@@ -696,8 +705,11 @@ void TestAccessibility::listsExposeTheirEntries()
     if (selected >= 0)
         tableSelected = {u"1"_s, u"1"_s, QString::number(selected), entries.value(selected),
                          u"%1,0 1x1"_s.arg(selected)};
-    // One column, selected as a whole only when its one entry is.
-    tableSelected << u"1"_s << (entries.size() == 1 && selected == 0 ? u"1"_s : u"0"_s);
+    // One column, selected as a whole only when its one entry is, and not selectable itself.
+    const bool columnSelected = entries.size() == 1 && selected == 0;
+    tableSelected << u"1"_s << (columnSelected ? u"1"_s : u"0"_s)
+                  << (columnSelected ? u"0"_s : u"-1"_s) << QString::number(entries.size())
+                  << u"refused"_s;
     QCOMPARE(tableSelection, tableSelected);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     // Read back before the Down of those rows.
