@@ -906,6 +906,17 @@ void TestControls::checkBoxValues()
     QTest::keyClick(&parent, Qt::Key_D, Qt::AltModifier);
     QCOMPARE(box.Value(), 0);
     QVERIFY(!box.isDown());
+    // A key two boxes share moves the focus between them, from the first, and ticks neither.
+    CheckBox dorm(&parent, u"chkDorm"_s, u"&Dorm"_s, QRect(100, 0, 100, 20));
+    dorm.show();
+    QTRY_VERIFY_WITH_TIMEOUT(box.hasFocus(), testing::WaitLimitMs);
+    QStringList visited;
+    for (int i = 0; i < 2; ++i) {
+        QTest::keyClick(&parent, Qt::Key_D, Qt::AltModifier);
+        visited << (box.hasFocus() ? box.objectName() : dorm.hasFocus() ? dorm.objectName() : u""_s);
+    }
+    QCOMPARE(visited, QStringList({u"chk"_s, u"chkDorm"_s}));
+    QCOMPARE(QList<int>({box.Value(), dorm.Value()}), QList<int>({0, 0}));
     QCOMPARE(kindOf([&] { box.setValue(3); }), ErrorKind::InvalidArgument);
 }
 
