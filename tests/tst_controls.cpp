@@ -1131,6 +1131,7 @@ void TestControls::modalShowReturnsOnHideAndUnload()
     QCOMPARE(cancelled, std::optional<bool>(false));
     QVERIFY(stayed);
     QVERIFY(form.isUnloaded());
+    QVERIFY(form.Unload()); // once unloaded, it is done without asking the window again
     QCOMPARE(form.unloads, 2);
     QCOMPARE(form.loads, 1);
     QCOMPARE(form.activations, 3);
