@@ -465,8 +465,9 @@ void TestControls::listKeysAndScreenReader()
     QCOMPARE(names.Text(), u"Ann"_s);
     // A new search starts after the current entry; the same letter again moves on, round to
     // the first name it starts.
-    ListBox letters(&parent, u"letters"_s, QRect(130, 0, 60, 60), Sorting::Sorted);
-    for (const QString &name : {u"Amy"_s, u"Bea"_s, u"Ann"_s})
+    // One entry high, so that a page is one entry.
+    ListBox letters(&parent, u"letters"_s, QRect(130, 0, 60, 24), Sorting::Sorted);
+    for (const QString &name : {u"Amy"_s, u"Cy"_s, u"Bea"_s, u"Ann"_s})
         letters.AddItem(name);
     letters.setListIndex(0);
     QStringList visited;
@@ -475,6 +476,8 @@ void TestControls::listKeysAndScreenReader()
         visited.append(letters.Text());
     }
     QCOMPARE(visited, QStringList({u"Ann"_s, u"Amy"_s, u"Ann"_s}));
+    QTest::keyClick(&letters, Qt::Key_PageDown);
+    QCOMPARE(letters.Text(), u"Bea"_s);
 }
 
 void TestControls::optionArray()
@@ -1068,6 +1071,12 @@ void TestControls::listRedrawsItsEntryWhenItTakesTheFocus()
     QTest::keyClick(before, Qt::Key_Tab);
     QTRY_VERIFY_WITH_TIMEOUT(list.hasFocus(), testing::WaitLimitMs);
     QVERIFY(paintedOf(list) != unfocused);
+    // The focus mark is on the keyboard's entry alone; the other looks as it did.
+    const auto entryOf = [&list](const QImage &image, int row) {
+        return image.copy(list.entryRect(row).translated(list.viewport()->pos()));
+    };
+    QVERIFY(entryOf(paintedOf(list), 0) != entryOf(unfocused, 0));
+    QCOMPARE(entryOf(paintedOf(list), 1), entryOf(unfocused, 1));
     // A repaint takes one pass of the event loop; a missing one would keep a full limit waiting.
     QTRY_COMPARE_WITH_TIMEOUT(shownOf(list), paintedOf(list), 10000);
     // So does an entry added or removed in sight.
