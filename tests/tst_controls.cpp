@@ -12,6 +12,7 @@
 #include "platform/controls/Image.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/ListBox.h"
+#include "platform/controls/ListEntries.h"
 #include "platform/controls/OptionArray.h"
 #include "platform/controls/TextBox.h"
 #include "platform/forms/accessKey.h"
@@ -155,6 +156,8 @@ private Q_SLOTS:
     void sortedInsertion();
     void unsortedKeepsOrder();
     void itemDataFollowsItsEntry();
+    void entryBlocksFollowTheEntries_data();
+    void entryBlocksFollowTheEntries();
     void selectionRules();
     void badPositionsFail();
     void listKeysAndScreenReader();
@@ -232,6 +235,59 @@ void TestControls::unsortedKeepsOrder()
         list.AddItem(name);
     QCOMPARE(entries(list), (QStringList{u"b"_s, u"a"_s, u"c"_s}));
     QCOMPARE(list.NewIndex(), 2);
+}
+
+void TestControls::entryBlocksFollowTheEntries_data()
+{
+    // Entries added at the end, or taken from the front or the back, so many at a time.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("blocks");
+    // A block holds 512; the 513th splits it in two halves, 256 and 257. Two neighbours
+    // that hold 256 between them join when an entry is taken from either.
+    QTest::newRow("512 in one block") << QStringList{u"add 512"_s} << 1;
+    QTest::newRow("the 513th splits it") << QStringList{u"add 513"_s} << 2;
+    QTest::newRow("a second split") << QStringList{u"add 769"_s} << 3;
+    QTest::newRow("an emptied block goes") << QStringList{u"add 513"_s, u"back 257"_s} << 1;
+    QTest::newRow("the first emptied goes") << QStringList{u"add 513"_s, u"front 256"_s} << 1;
+    QTest::newRow("from the front, one short of joining")
+        << QStringList{u"add 513"_s, u"back 200"_s, u"front 56"_s} << 2;
+    QTest::newRow("from the front, joining the next")
+        << QStringList{u"add 513"_s, u"back 200"_s, u"front 57"_s} << 1;
+    QTest::newRow("from the back, one short of joining")
+        << QStringList{u"add 513"_s, u"front 200"_s, u"back 56"_s} << 2;
+    QTest::newRow("from the back, joining the one before")
+        << QStringList{u"add 513"_s, u"front 200"_s, u"back 57"_s} << 1;
+}
+
+void TestControls::entryBlocksFollowTheEntries()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(int, blocks);
+    platform::ListEntries entries;
+    QList<int> kept; // each entry's data, in order
+    int next = 0;
+    for (const QString &step : steps) {
+        const QStringList parts = step.split(u' ');
+        for (int i = 0; i < parts[1].toInt(); ++i) {
+            if (parts[0] == u"add") {
+                entries.insert(entries.size(), {QString::number(next), next});
+                kept.append(next++);
+            } else if (parts[0] == u"front") {
+                entries.erase(0);
+                kept.removeFirst();
+            } else {
+                entries.erase(entries.size() - 1);
+                kept.removeLast();
+            }
+        }
+    }
+    QList<int> found;
+    for (int row = 0; row < entries.size(); ++row) {
+        QCOMPARE(entries.at(row).text, QString::number(entries.at(row).data));
+        found.append(entries.at(row).data);
+    }
+    QCOMPARE(found, kept);
+    QCOMPARE(entries.blockCount(), blocks);
 }
 
 void TestControls::itemDataFollowsItsEntry()

@@ -24,6 +24,8 @@ public:
     };
 
     int size() const { return m_size; }
+    // How the entries are held, for the tests: the blocks follow the number of entries.
+    int blockCount() const { return static_cast<int>(m_blocks.size()); }
     const Entry &at(int row) const
     {
         const auto [block, offset] = locate(row);
