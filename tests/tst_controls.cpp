@@ -519,12 +519,21 @@ void TestControls::listKeysAndScreenReader()
     QCOMPARE(names.Text(), u"Amy"_s);
     QTest::keyClicks(&names, u"nz"_s); // "an", then "anz", which starts no name
     QCOMPARE(names.Text(), u"Ann"_s);
-    // A new search starts after the current entry; the same letter again moves on, round to
-    // the first name it starts.
     // One entry high, so that a page is one entry.
     ListBox letters(&parent, u"letters"_s, QRect(130, 0, 60, 24), Sorting::Sorted);
-    for (const QString &name : {u"Amy"_s, u"Cy"_s, u"Bea"_s, u"Ann"_s})
+    // Empty, the keys find nothing; with one entry, they find it.
+    QTest::keyClick(&letters, Qt::Key_Down);
+    QTest::keyClick(&letters, Qt::Key_A);
+    QCOMPARE(letters.ListIndex(), -1);
+    letters.AddItem(u"Amy"_s);
+    QTest::keyClick(&letters, Qt::Key_A);
+    QCOMPARE(letters.ListIndex(), 0);
+    letters.setListIndex(-1);
+    QTest::keyClick(&letters, Qt::Key_Down);
+    QCOMPARE(letters.ListIndex(), 0);
+    for (const QString &name : {u"Cy"_s, u"Bea"_s, u"Ann"_s})
         letters.AddItem(name);
+    // The same letter again moves on, round to the first name it starts.
     letters.setListIndex(0);
     QStringList visited;
     for (int i = 0; i < 3; ++i) {
@@ -939,6 +948,19 @@ void TestControls::comboSelection()
                  QString());
         QCOMPARE(QList<int>({from, to}), QList<int>({-1, -1}));
     }
+    // Past either end there is no text and no run; at the end the run is still the text's.
+    QCOMPARE(reading->textAtOffset(count + 1, QAccessible::LineBoundary, &from, &to), QString());
+    QCOMPARE(QList<int>({from, to}), QList<int>({-1, -1}));
+    QList<int> runs;
+    for (const int offset : {-1, count, count + 1}) {
+        reading->attributes(offset, &from, &to);
+        runs << from << to;
+    }
+    QCOMPARE(runs, QList<int>({-1, -1, 0, count, -1, -1}));
+    // Offset -2 stands for the caret.
+    edit->setCursorPosition(0);
+    QCOMPARE(reading->textAtOffset(-2, QAccessible::WordBoundary, &from, &to),
+             text.split(u' ').first());
 }
 
 void TestControls::checkBoxValues()
