@@ -1191,6 +1191,10 @@ void TestControls::labelRedrawsWhenDisabled()
 void TestControls::modalShowReturnsOnHideAndUnload()
 {
     ProbeForm form(BorderStyle::FixedDialog, CloseAction::Hide);
+    // Shown already, a window cannot be shown modally.
+    form.Show(ShowMode::Modeless);
+    QCOMPARE(kindOf([&form] { form.Show(ShowMode::Modal); }), ErrorKind::InvalidArgument);
+    form.Hide();
     form.onActivate = [&form] { QTimer::singleShot(0, &form, [&form] { form.Hide(); }); };
     form.Show(ShowMode::Modal); // returns once hidden
     QVERIFY(!form.isVisible());
@@ -1219,9 +1223,10 @@ void TestControls::modalShowReturnsOnHideAndUnload()
     QVERIFY(stayed);
     QVERIFY(form.isUnloaded());
     QVERIFY(form.Unload()); // once unloaded, it is done without asking the window again
+    QCOMPARE(kindOf([&form] { form.Show(); }), ErrorKind::InvalidArgument);
     QCOMPARE(form.unloads, 2);
     QCOMPARE(form.loads, 1);
-    QCOMPARE(form.activations, 3);
+    QCOMPARE(form.activations, 4);
 }
 
 void TestControls::unloadedInstanceIsRecreated()
