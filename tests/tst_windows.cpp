@@ -537,6 +537,11 @@ void TestWindows::aboutBoxOpensAndCloses()
             auto &box = static_cast<frmAbout &>(window);
             if (!first) {
                 first = &box;
+                // It first opens in the middle of the screen, give or take the rounding.
+                const QPoint off = box.geometry().center() -
+                                   QGuiApplication::primaryScreen()->availableGeometry().center();
+                QVERIFY2(std::abs(off.x()) <= 2 && std::abs(off.y()) <= 2,
+                         qPrintable(u"%1, %2 from the middle"_s.arg(off.x()).arg(off.y())));
                 movedTo = box.pos() + QPoint(37, 23);
                 box.move(movedTo);
             }
