@@ -1241,10 +1241,19 @@ void TestControls::unloadedInstanceIsRecreated()
     QCOMPARE(instance->loads, 1);
     // A window made again leaves nothing more behind in the application.
     const qsizetype applicationChildren = qApp->children().size();
-    instance->onActivate = [&instance] {
-        QTimer::singleShot(0, [&instance] { instance->close(); }); // close box unloads
+    bool stayed = false;
+    instance->onActivate = [&instance, &stayed] {
+        QTimer::singleShot(0, [&instance, &stayed] {
+            // The close box unloads; an unload cancelled keeps the window up.
+            instance->cancelUnload = 1;
+            instance->close();
+            stayed = instance->isVisible();
+            instance->cancelUnload = 0;
+            instance->close();
+        });
     };
     instance->Show(ShowMode::Modal);
+    QVERIFY(stayed);
     QVERIFY(!instance.isLoaded());
     QCOMPARE(instance->loads, 1); // a fresh window, loaded again
     QCOMPARE(created, 2);
